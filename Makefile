@@ -1,0 +1,36 @@
+# Tamberlo: the README's commands. Everything builds in build/.
+BUILD      ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS       ?= $(shell nproc)
+
+.PHONY: all deps configure build run test bench screenshots fuzz package install clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+		echo "make run: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); start Tamberlo from a desktop session."; \
+		exit 1; \
+	fi
+	@$(BUILD)/src/tamberlo
+
+test: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench: build
+	@tools/bench.sh $(BUILD)
+
+screenshots: build
+	@tools/screenshots.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD) build-*

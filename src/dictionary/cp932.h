@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Conversion between code page 932 (Windows Shift_JIS) and UTF-8.
+namespace tamberlo {
+
+// Never fails: each byte sequence that is not valid code page 932 becomes U+FFFD.
+std::string decodeCp932(std::string_view bytes);
+
+struct Cp932Encoding {
+    std::string bytes;                  // the encoded text (unencodable characters left out)
+    std::vector<char32_t> unencodable;  // characters code page 932 cannot hold, in order of appearance
+    bool ok() const { return unencodable.empty(); }
+};
+
+// Invalid UTF-8 counts as unencodable (U+FFFD).
+Cp932Encoding encodeCp932(std::string_view utf8);
+
+} // namespace tamberlo

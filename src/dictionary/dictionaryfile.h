@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Operations on a dictionary file: one entry per line, word "<>" meaning, code page 932, CR LF.
+// Every operation opens, works and closes; nothing is cached. Paths are file-system bytes,
+// texts are UTF-8. Failures are thrown as RuntimeError.
+namespace tamberlo {
+
+inline constexpr std::int16_t MaxEntries = 32767;
+inline constexpr std::string_view EntrySeparator = "<>";
+
+// True when a regular file of that name exists (relative to the working directory).
+// '*' and '?' in the last path component are wildcards; every other character is literal.
+bool dictionaryExists(const std::string &path);
+
+enum class CreateResult { Created, AlreadyExists };
+
+// Creates a new, empty file; never truncates an existing one.
+// Other failures (missing folder, permission, a directory of that name) throw FileAccess.
+CreateResult createEmptyDictionary(const std::string &path);
+
+// Number of lines: a line ends at CR LF or a lone CR; text after the last line end is one more line.
+// FileNotFound when missing, Overflow above 32767 lines.
+std::int16_t countEntries(const std::string &path);
+
+// The n-th line (1-based) without its line end, decoded to UTF-8.
+// FileNotFound when missing, InputPastEndOfFile when the file has fewer than n lines.
+std::string readEntry(const std::string &path, std::int16_t n);
+
+// Appends word "<>" meaning CR LF in one write and flushes it to disk; if the file's last line
+// lacks a line end, CR LF is written first. A failed or short write leaves the file as it was
+// and throws FileAccess with the system's reason. Characters code page 932 cannot hold are
+// the caller's to refuse beforehand (see cp932.h); here they would throw FileAccess.
+void appendEntry(const std::string &path, const std::string &word, const std::string &meaning);
+
+// The line split at every "<>": piece 0 is the word, piece 1 the meaning. An empty line gives no pieces.
+std::vector<std::string> splitEntry(const std::string &line);
+
+} // namespace tamberlo
