@@ -32,5 +32,8 @@ bench: build
 screenshots: build
 	@tools/screenshots.sh $(BUILD)
 
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
 clean:
 	rm -rf $(BUILD) build-*

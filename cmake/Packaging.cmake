@@ -1,0 +1,28 @@
+# Debian package: `make package`, or `cpack -G DEB` in the build directory.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tamberlo)
+set(CPACK_PACKAGE_VENDOR "Tamberlo developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Flash-card vocabulary drill for English words with Japanese meanings")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tamberlo drills English words and their Japanese meanings with flash cards.
+It keeps word lists as plain text dictionary files (.tmb, Shift_JIS),
+lets the user create them, add words to them and run a timed drill.")
+set(CPACK_PACKAGE_HOMEPAGE_URL ${PROJECT_HOMEPAGE_URL})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tamberlo developers")
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The Qt libraries and the fonts the window designs name; dpkg-shlibdeps adds
+# the rest (libc6, libstdc++6, ...) from the binary.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), fonts-ipafont-gothic, fonts-liberation")
+find_program(TAMBERLO_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(TAMBERLO_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+
+include(CPack)
