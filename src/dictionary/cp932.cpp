@@ -1,0 +1,124 @@
+#include "cp932.h"
+
+#include "utf8.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <system_error>
+
+// glibc's "CP932" agrees with Microsoft's table on every valid sequence (NEC row 13, the NEC-selected
+// and IBM extensions, 0x8160 -> U+FF5E and the other Microsoft-specific choices, the user-defined
+// rows F0-F9 -> U+E000...) and rejects every invalid one, so decoding needs no override table of
+// ours; the oracle test pins that down should a future glibc change it.
+// Resynchronisation after an invalid sequence: the byte where glibc stops becomes U+FFFD and
+// decoding resumes at the very next byte. A lead byte followed by an invalid trail byte therefore
+// costs only the lead byte, and the trail byte (which may be ASCII, even CR) is read on its own.
+namespace tamberlo {
+
+namespace {
+
+class Converter {
+public:
+    Converter(const char *to, const char *from)
+        : m_cd(iconv_open(to, from))
+    {
+        // Only a libc installed without its gconv modules gets here.
+        if (m_cd == reinterpret_cast<iconv_t>(-1))
+            throw std::system_error(errno, std::generic_category(), std::string("iconv_open ") + from + " -> " + to);
+    }
+    ~Converter() { iconv_close(m_cd); }
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
+
+    iconv_t handle() const
+    {
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        return m_cd;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+// iconv_open costs far more than converting a line, and an iconv_t must not be shared by threads.
+iconv_t decoder()
+{
+    thread_local Converter converter("UTF-8", "CP932");
+    return converter.handle();
+}
+
+iconv_t encoder()
+{
+    thread_local Converter converter("CP932", "UTF-8");
+    return converter.handle();
+}
+
+constexpr std::string_view Utf8Replacement = "\xEF\xBF\xBD";
+
+// Encodes one non-ASCII character given as its UTF-8 bytes; false when code page 932 cannot hold it.
+bool encodeOne(std::string_view utf8Char, std::string &out)
+{
+    char buffer[8];
+    char *in = const_cast<char *>(utf8Char.data());
+    std::size_t inLeft = utf8Char.size();
+    char *o = buffer;
+    std::size_t outLeft = sizeof buffer;
+    if (iconv(encoder(), &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1) || o == buffer)
+        return false;
+    const std::string_view encoded(buffer, static_cast<std::size_t>(o - buffer));
+    // glibc also folds look-alikes (U+00A5 -> 0x5C, U+301C -> 0x8160, ...) and drops the tag characters
+    // U+E0000-U+E007F; such a character would come back as another one, so it counts as unencodable.
+    if (decodeCp932(encoded) != utf8Char)
+        return false;
+    out += encoded;
+    return true;
+}
+
+} // namespace
+
+std::string decodeCp932(std::string_view bytes)
+{
+    // Three bytes of UTF-8 per input byte is the most code page 932 needs, U+FFFD included.
+    std::string out(bytes.size() * 3, '\0');
+    iconv_t cd = decoder();
+    char *in = const_cast<char *>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char *o = out.data();
+    std::size_t outLeft = out.size();
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1))
+            break;
+        if (errno != EILSEQ && errno != EINVAL) // E2BIG: the bound above is wrong
+            throw std::system_error(errno, std::generic_category(), "iconv CP932 -> UTF-8");
+        // EILSEQ: invalid sequence at *in; EINVAL: a lead byte cut off by the end of the text.
+        for (char c : Utf8Replacement)
+            *o++ = c;
+        outLeft -= Utf8Replacement.size();
+        ++in;
+        --inLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    return out;
+}
+
+Cp932Encoding encodeCp932(std::string_view utf8Text)
+{
+    Cp932Encoding result;
+    result.bytes.reserve(utf8Text.size());
+    for (std::size_t i = 0; i < utf8Text.size();) {
+        const unsigned char b = static_cast<unsigned char>(utf8Text[i]);
+        if (b < 0x80) { // code page 932 keeps ASCII as is, 0x5C and 0x7E included
+            result.bytes += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        const char32_t cp = utf8::next(utf8Text, i);
+        if (cp == utf8::Replacement || !encodeOne(utf8Text.substr(start, i - start), result.bytes))
+            result.unencodable.push_back(cp);
+    }
+    return result;
+}
+
+} // namespace tamberlo
