@@ -1,0 +1,71 @@
+#pragma once
+
+// How Tamberlo fits together. One Application lives for the whole process. It owns the shared
+// state (Module1, whose DictionaryPath names the current dictionary) and the platform seams
+// (message box, file dialog, clock, event pump, random draw), and it loads, shows and unloads the
+// three windows: Form1, the main menu, which alone writes DictionaryPath; Form2, the flash drill;
+// Form3, word entry. Exactly one window is open at a time. The windows read and append dictionary
+// files only through the Qt-free core in src/dictionary/, always on the file DictionaryPath names,
+// and each operation opens and closes the file itself. A failure the windows do not handle is a
+// RuntimeError: every handler is wrapped where it is connected (guarded()), so the error reaches
+// reportRuntimeError() here, which shows it, writes it to stderr and ends the program.
+
+#include "shell.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace tamberlo {
+
+class EventPump;
+class FileDialog;
+class Form1;
+class Form2;
+class Form3;
+class MessageBox;
+class MillisecondClock;
+class RandomDraw;
+struct Module1;
+
+struct Platform {
+    MessageBox &messageBox;
+    FileDialog &fileDialog;
+    const MillisecondClock &clock;
+    EventPump &pump;
+    RandomDraw &random;
+};
+
+class Application final : public Shell {
+public:
+    Application(Platform platform, Module1 &module);
+    ~Application() override;
+
+    // Loads and shows the main menu.
+    void start();
+
+    int exitStatus() const { return m_exitStatus; }
+    // The loaded instance of a window, or null.
+    QWidget *window(Window window) const;
+
+    void showWindow(Window window) override;
+    void unloadWindow(Window window) override;
+    void endProgram() override;
+    bool hasEnded() const override { return m_ended; }
+    void message(const QString &text) override;
+    void reportRuntimeError(const std::exception &error) override;
+
+private:
+    void end(int status);
+    QWidget *load(Window window);
+    QWidget *openWindow() const;
+
+    Platform m_platform;
+    Module1 &m_module;
+    QPointer<Form1> m_form1;
+    QPointer<Form2> m_form2;
+    QPointer<Form3> m_form3;
+    bool m_ended = false;
+    int m_exitStatus = 0;
+};
+
+} // namespace tamberlo

@@ -1,0 +1,23 @@
+#include "errorreport.h"
+
+#include "runtimeerror.h"
+
+#include <cstdio>
+
+namespace tamberlo {
+
+QString runtimeErrorText(const std::exception &error)
+{
+    if (const auto *runtime = dynamic_cast<const RuntimeError *>(&error))
+        return QString::fromStdString(reportText(*runtime));
+    return QStringLiteral("実行時エラー: ") + QString::fromLocal8Bit(error.what());
+}
+
+void writeToStderr(const QString &text)
+{
+    const QByteArray bytes = (QStringLiteral("tamberlo: ") + text + QLatin1Char('\n')).toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace tamberlo

@@ -1,0 +1,47 @@
+#include "application.h"
+#include "clock.h"
+#include "eventpump.h"
+#include "filedialog.h"
+#include "fonts.h"
+#include "icon.h"
+#include "messagebox.h"
+#include "module1.h"
+#include "randomdraw.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char *argv[])
+{
+    const bool platformChosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    if (!platformChosen && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fputs("tamberlo: no display to open its window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n",
+                   stderr);
+        return EXIT_FAILURE;
+    }
+
+    QApplication qtApp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tamberlo"));
+    QApplication::setApplicationVersion(QStringLiteral(TAMBERLO_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tamberlo.Tamberlo"));
+    QApplication::setWindowIcon(tamberlo::programIcon());
+    // Windows are unloaded by hiding them; only an explicit end, or closing a window, ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    tamberlo::installFontSubstitutes();
+
+    tamberlo::QtMessageBox messageBox;
+    tamberlo::QtFileDialog fileDialog;
+    tamberlo::SteadyClock clock;
+    tamberlo::QtEventPump pump(clock);
+    tamberlo::ClockSeededRandom random;
+    tamberlo::Module1 module;
+    tamberlo::Application app({messageBox, fileDialog, clock, pump, random}, module);
+
+    app.start();
+    if (app.hasEnded())
+        return app.exitStatus();
+    QApplication::exec();
+    return app.exitStatus();
+}

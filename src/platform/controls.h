@@ -1,0 +1,46 @@
+#pragma once
+
+#include "twips.h"
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace tamberlo {
+
+class DigitalCounter;
+
+enum class TextAlign { Left, Centred };
+
+// Design-time settings shared by the window designs; nullopt keeps the window's own font or colour.
+struct LabelDesign {
+    QString text;
+    Twips place;
+    std::optional<QFont> font;
+    std::optional<QColor> colour;
+    TextAlign align = TextAlign::Left;
+};
+
+// An opaque white label of fixed size, plain text at the top, clipped at its edges.
+QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design);
+
+QPushButton *makeButton(QWidget *window, const char *name, const QString &caption, const Twips &place,
+                        const std::optional<QFont> &font);
+
+// maxLength 0 means no limit.
+QLineEdit *makeTextBox(QWidget *window, const char *name, const QString &text, const Twips &place,
+                       const std::optional<QFont> &font, int maxLength, const QString &accessibleName);
+
+DigitalCounter *makeCounter(QWidget *window, const char *name, const Twips &place,
+                            const QString &description);
+
+// A white top-level window of fixed client size with the program's caption and icon.
+void setUpWindow(QWidget *window, const char *name, int widthTwips, int heightTwips);
+
+} // namespace tamberlo

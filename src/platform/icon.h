@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+
+namespace tamberlo {
+
+// The rhombus icon shared by the program and its three windows.
+QIcon programIcon();
+
+} // namespace tamberlo

@@ -1,0 +1,128 @@
+#include "form2.h"
+
+#include "clock.h"
+#include "controls.h"
+#include "dictionaryfile.h"
+#include "digitalcounter.h"
+#include "drillpick.h"
+#include "eventpump.h"
+#include "fonts.h"
+#include "int16.h"
+#include "module1.h"
+#include "numericvalue.h"
+#include "randomdraw.h"
+#include "shell.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tamberlo {
+
+Form2::Form2(Shell &shell, Module1 &module, const MillisecondClock &clock, EventPump &pump,
+             RandomDraw &random, QWidget *parent)
+    : QWidget(parent)
+    , m_shell(shell)
+    , m_module(module)
+    , m_clock(clock)
+    , m_pump(pump)
+    , m_random(random)
+{
+    setUpWindow(this, "Form2", 7980, 3450);
+    setFont(designFont(MsPGothic, 14.25));
+
+    const QFont large = designFont(MsPGothic, 18);
+    Label1 = makeLabel(this, "Label1", {QString(), {0, 360, 7935, 1095},
+                                        designFont(TimesNewRoman, 48, Weight::Bold), QColor(0, 0, 192),
+                                        TextAlign::Centred});
+    Command1 = makeButton(this, "Command1", QStringLiteral("開始"), {4320, 2640, 1215, 495}, large);
+    Command2 = makeButton(this, "Command2", QStringLiteral("終了"), {6240, 2640, 1095, 495}, large);
+    Text1 = makeTextBox(this, "Text1", QStringLiteral("2"), {2160, 2640, 495, 420}, std::nullopt, 3,
+                        QStringLiteral("SPEED s/word"));
+    Label2 = makeLabel(this, "Label2", {QString(), {0, 1800, 8055, 375}, large, std::nullopt,
+                                        TextAlign::Centred});
+    Label3 = makeLabel(this, "Label3", {QStringLiteral("s/word"), {2760, 2760, 975, 375}, std::nullopt, std::nullopt});
+    Label4 = makeLabel(this, "Label4", {QStringLiteral("SPEED"), {840, 2640, 1095, 375}, large,
+                                        QColor(0, 128, 0)});
+    Label5 = makeLabel(this, "Label5", {QStringLiteral("No."), {840, 2640, 495, 375}, large,
+                                        QColor(255, 0, 0)});
+    CtlDigital1 = makeCounter(this, "CtlDigital1", {1560, 2640, 1140, 420}, QStringLiteral("出題中の番号"));
+
+    // Where the bottom row overlaps, "No." and the counter lie above "SPEED" and the speed box.
+    Label5->raise();
+    CtlDigital1->raise();
+    Label5->hide();
+    CtlDigital1->hide();
+
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Text1);
+    Command1->setFocus();
+
+    connect(Command1, &QPushButton::clicked, this, guarded(m_shell, [this] { onCommand1Clicked(); }));
+    connect(Command2, &QPushButton::clicked, this, guarded(m_shell, [this] { onCommand2Clicked(); }));
+}
+
+void Form2::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    guarded(m_shell, [this] { m_shell.endProgram(); })();
+}
+
+std::int32_t Form2::halfPeriod() const
+{
+    return halfPeriodMs(numericValue(Text1->text().toStdString()));
+}
+
+void Form2::onCommand1Clicked()
+{
+    Command1->hide();
+    Label3->setText(QString());
+    Label4->setText(QString());
+    Text1->hide();
+    Label5->show();
+    CtlDigital1->show();
+
+    const std::string path = m_module.DictionaryPath;
+    const std::int16_t entryCount = countEntries(path);
+    for (;;) {
+        m_pump.pumpOnce();
+        if (m_shell.hasEnded())
+            return;
+        const float r = m_random.reseedAndDraw();
+        const std::int16_t entryNumber = pickEntryNumber(r, entryCount);
+        const std::string line = readEntry(path, entryNumber);
+        const std::vector<std::string> pieces = splitEntry(line);
+        CtlDigital1->setValue(QString::fromStdString(numberText(entryNumber)));
+        Label1->setText(QString::fromStdString(entryPiece(pieces, 0, path, entryNumber, line)));
+        std::int32_t t = halfPeriod();
+        Wait(t);
+        if (m_shell.hasEnded())
+            return;
+        Label2->setText(QString::fromStdString(entryPiece(pieces, 1, path, entryNumber, line)));
+        t = halfPeriod();
+        Wait(t);
+        if (m_shell.hasEnded())
+            return;
+        Label2->setText(QString());
+    }
+}
+
+void Form2::onCommand2Clicked()
+{
+    m_shell.endProgram();
+}
+
+void Form2::Wait(const std::int32_t &t)
+{
+    const qint64 start = m_clock.nowMs();
+    qint64 elapsed = 0;
+    do {
+        m_pump.pumpUntil(start + t);
+        if (m_shell.hasEnded())
+            return;
+        elapsed = m_clock.nowMs() - start;
+    } while (elapsed < t);
+}
+
+} // namespace tamberlo

@@ -1,0 +1,111 @@
+#include "form3.h"
+
+#include "controls.h"
+#include "dictionaryfile.h"
+#include "digitalcounter.h"
+#include "entrycheck.h"
+#include "fonts.h"
+#include "int16.h"
+#include "module1.h"
+#include "runtimeerror.h"
+#include "shell.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tamberlo {
+
+Form3::Form3(Shell &shell, Module1 &module, QWidget *parent)
+    : QWidget(parent)
+    , m_shell(shell)
+    , m_module(module)
+{
+    setUpWindow(this, "Form3", 6510, 2535);
+
+    const QFont boxFont = designFont(MsPGothic, 12, Weight::Bold);
+    const QFont large = designFont(MsPGothic, 18);
+    const QFont mediumBold = designFont(MsPGothic, 14.25, Weight::Bold);
+    Text1 = makeTextBox(this, "Text1", QString(), {1320, 360, 4935, 375}, boxFont, 15, QStringLiteral("英語"));
+    Text2 = makeTextBox(this, "Text2", QString(), {1320, 1080, 4935, 375}, boxFont, 20, QStringLiteral("日本語"));
+    Label1 = makeLabel(this, "Label1", {QStringLiteral("英語"), {240, 360, 735, 375}, large, QColor(0, 0, 255)});
+    Command1 = makeButton(this, "Command1", QStringLiteral("登録"), {3480, 1800, 1095, 495}, large);
+    Label2 = makeLabel(this, "Label2", {QStringLiteral("日本語"), {120, 1080, 975, 375}, mediumBold,
+                                        QColor(255, 0, 0)});
+    Label3 = makeLabel(this, "Label3", {QStringLiteral("現在登録数"), {240, 1920, 1575, 375}, mediumBold,
+                                        QColor(0, 128, 0)});
+    Command2 = makeButton(this, "Command2", QStringLiteral("戻る"), {5040, 1800, 1095, 495}, large);
+    CtlDigital1 = makeCounter(this, "CtlDigital1", {1920, 1800, 1140, 420}, QStringLiteral("辞書の登録数"));
+
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Command1);
+    setTabOrder(Command1, Command2);
+    Text1->setFocus();
+
+    connect(Command1, &QPushButton::clicked, this, guarded(m_shell, [this] { onCommand1Clicked(); }));
+    connect(Command2, &QPushButton::clicked, this, guarded(m_shell, [this] { onCommand2Clicked(); }));
+}
+
+void Form3::onLoad()
+{
+    WordCount = 0;
+    WordCount = addInt16(WordCount, countEntries(m_module.DictionaryPath), m_module.DictionaryPath);
+    CtlDigital1->setValue(QString::fromStdString(numberText(WordCount)));
+}
+
+void Form3::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    guarded(m_shell, [this] { m_shell.endProgram(); })();
+}
+
+void Form3::onCommand1Clicked()
+{
+    const QString missing = QStringLiteral("未記入欄があります");
+    if (Text1->text().isEmpty()) {
+        m_shell.message(missing);
+        return;
+    }
+    if (Text2->text().isEmpty()) {
+        m_shell.message(missing);
+        return;
+    }
+    const std::string word = Text1->text().toStdString();
+    const std::string meaning = Text2->text().toStdString();
+    // A pair that could not be stored faithfully is refused before anything is written.
+    switch (checkNewEntry(word, meaning, WordCount)) {
+    case EntryCheck::Ok:
+        break;
+    case EntryCheck::HoldsSeparator:
+        m_shell.message(QStringLiteral("「<>」を含む語は登録できません"));
+        return;
+    case EntryCheck::NotStorable:
+        m_shell.message(QStringLiteral("辞書ファイルに保存できない文字が含まれています"));
+        return;
+    case EntryCheck::DictionaryFull:
+        m_shell.message(QStringLiteral("辞書がいっぱいです。これ以上登録できません"));
+        return;
+    }
+    try {
+        appendEntry(m_module.DictionaryPath, word, meaning);
+    } catch (const RuntimeError &error) {
+        if (error.kind() != ErrorKind::FileAccess)
+            throw;
+        m_shell.message(QStringLiteral("登録できませんでした\n") + QString::fromStdString(error.detail()));
+        return;
+    }
+    Text1->setText(QString());
+    Text2->setText(QString());
+    WordCount = addInt16(WordCount, 1, m_module.DictionaryPath);
+    CtlDigital1->setValue(QString::fromStdString(numberText(WordCount)));
+    m_shell.message(QStringLiteral("登録しました"));
+}
+
+void Form3::onCommand2Clicked()
+{
+    m_shell.unloadWindow(Window::Form3);
+    m_shell.showWindow(Window::Form1);
+}
+
+} // namespace tamberlo
