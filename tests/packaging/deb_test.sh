@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a configured and built tree, checks its control data and
+# contents, unpacks it into a scratch root and starts the unpacked program under a virtual
+# X server until its main window appears.
+# Usage: deb_test.sh BUILD_DIR. Exit 77 (skip) when a needed tool is missing.
+set -euo pipefail
+build=$(cd "${1:?usage: deb_test.sh BUILD_DIR}" && pwd)
+id=org.tamberlo.Tamberlo
+version=${TAMBERLO_VERSION:-2.0.0}
+
+for tool in cpack dpkg-deb dpkg xvfb-run xdotool xprop; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool not installed"; exit 77; }
+done
+
+tmp=$(mktemp -d)
+cleanup() {
+    [ ! -f "$tmp/app.pid" ] || kill "$(cat "$tmp/app.pid")" 2>/dev/null || true
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail=0
+err() { echo "FAIL: $*"; fail=1; }
+
+# Package into the scratch directory, so the build tree keeps no .deb from the test.
+(cd "$build" && cpack -G DEB -B "$tmp/pkg") >"$tmp/cpack.log" 2>&1 || { cat "$tmp/cpack.log"; exit 1; }
+debs=("$tmp"/pkg/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { cat "$tmp/cpack.log"; echo "FAIL: expected one .deb, got: ${debs[*]}"; exit 1; }
+deb=${debs[0]}
+echo "package: $(basename "$deb")"
+dpkg-deb -I "$deb"
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = tamberlo ] || err "Package is '$(field Package)'"
+[ "$(field Version)" = "$version" ] || err "Version is '$(field Version)', expected $version"
+[ "$(field Section)" = education ] || err "Section is '$(field Section)'"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || err "Architecture is '$(field Architecture)'"
+[ -n "$(field Maintainer)" ] || err "no Maintainer"
+[ -n "$(field Description)" ] || err "no Description"
+
+depends=$(field Depends)
+for want in 'libqt6widgets6 (>= 6.4' libqt6gui6 libqt6core6 fonts-ipafont-gothic fonts-liberation; do
+    case ", $depends," in *", $want"*) ;; *) err "Depends lacks $want: $depends" ;; esac
+done
+if command -v dpkg-shlibdeps >/dev/null; then
+    case ", $depends," in *", libc6 "*) ;; *) err "Depends lacks the shared-library dependencies (libc6): $depends" ;; esac
+fi
+# Every dependency must name a package Debian knows.
+for pkg in $(echo "$depends" | tr ',|' '\n\n' | sed 's/(.*)//; s/:any//; s/[[:space:]]//g' | sort -u); do
+    dpkg-query -W "$pkg" >/dev/null 2>&1 || apt-cache show "$pkg" >/dev/null 2>&1 || err "Depends names unknown package $pkg"
+done
+
+# Contents.
+dpkg-deb -x "$deb" "$tmp/root"
+for f in usr/bin/tamberlo usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
+         usr/share/icons/hicolor/16x16/apps/$id.png usr/share/icons/hicolor/32x32/apps/$id.png \
+         usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/tamberlo/examples/basic-english.tmb; do
+    [ -f "$tmp/root/$f" ] || err "package lacks /$f"
+done
+if stray=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v -E '^\./usr/(bin|share)/' | grep -v -E '^\./(usr/)?$'); then
+    err "package installs outside /usr/bin and /usr/share: $stray"
+fi
+bin=$tmp/root/usr/bin/tamberlo
+[ -x "$bin" ] || { err "no executable /usr/bin/tamberlo"; exit 1; }
+if readelf -d "$bin" 2>/dev/null | grep -E 'R(UN)?PATH' | grep -q -F "$build"; then
+    err "installed binary keeps a run path into the build tree"
+fi
+if missing=$(ldd "$bin" | grep 'not found'); then err "unresolved libraries: $missing"; fi
+[ $fail -eq 0 ] || exit 1
+
+# Start the unpacked program and wait for its main window.
+mkdir -p "$tmp/work"
+cat >"$tmp/in-x.sh" <<'INX'
+#!/usr/bin/env bash
+set -u
+cd "$TMP/work"
+QT_QPA_PLATFORM=xcb "$BIN" >"$TMP/app.log" 2>&1 &
+app=$!
+echo "$app" >"$TMP/app.pid"
+status=0
+if win=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tamberlo$' | head -n1) && [ -n "$win" ]; then
+    echo "window $win: $(xdotool getwindowname "$win")"
+    class=$(xprop -id "$win" WM_CLASS)
+    echo "$class"
+    case $class in *'"tamberlo"'*) ;; *) echo "FAIL: WM_CLASS does not hold \"tamberlo\" (desktop StartupWMClass)"; status=1 ;; esac
+    if ! xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (32 x 32)'; then
+        echo "FAIL: the window has no 32 x 32 icon"; status=1
+    fi
+    kill -0 "$app" 2>/dev/null || { echo "FAIL: the program ended"; status=1; }
+else
+    echo "FAIL: no window named Tamberlo within 30 s"
+    kill -0 "$app" 2>/dev/null || echo "the program has ended"
+    status=1
+fi
+kill "$app" 2>/dev/null
+wait "$app" 2>/dev/null
+exit $status
+INX
+chmod +x "$tmp/in-x.sh"
+TMP=$tmp BIN=$bin xvfb-run -a -s "-screen 0 1280x1024x24" "$tmp/in-x.sh" || {
+    fail=1
+    echo "--- program output:"; cat "$tmp/app.log" 2>/dev/null || true
+}
+[ $fail -eq 0 ] && echo "deb: package checked and its program started"
+exit $fail
