@@ -25,6 +25,7 @@ expect "desktop Exec" "$(key Exec)" tamberlo
 expect "desktop Icon" "$(key Icon)" "$id"
 expect "desktop StartupWMClass" "$(key StartupWMClass)" tamberlo
 expect "desktop Name" "$(key Name)" Tamberlo
+case ";$(key Categories)" in *";Education;"*) ;; *) echo "FAIL: Categories lacks Education (menu placement)"; fail=1 ;; esac
 [ -n "$(key 'GenericName\[ja\]')" ] || { echo "FAIL: no GenericName[ja]"; fail=1; }
 [ -n "$(key 'Comment\[ja\]')" ] || { echo "FAIL: no Comment[ja]"; fail=1; }
 
@@ -33,6 +34,7 @@ expect "metainfo id" "$(tag id)" "$id"
 expect "metainfo launchable" "$(tag launchable)" "$id.desktop"
 expect "metainfo binary" "$(tag binary)" "$(key Exec)"
 expect "metainfo release" "$(sed -n 's:.*<release version="\([^"]*\)".*:\1:p' "$metainfo" | head -n1)" "${TAMBERLO_VERSION:-2.0.0}"
+grep -q '<content_rating type="oars-1.1"' "$metainfo" || { echo "FAIL: no OARS 1.1 content rating"; fail=1; }
 expect "metainfo screenshots" "$(grep -c '<screenshot[ >]' "$metainfo")" 3
 
 exit $fail
