@@ -75,7 +75,9 @@ File openForReading(const std::string &path)
     const int fd = openPath(path, O_RDONLY);
     if (fd < 0) {
         const int err = errno;
-        throwSystem(err == ENOENT ? ErrorKind::FileNotFound : ErrorKind::FileAccess, path, err);
+        // ENOTDIR: a folder in the path is a file, so the path names no file either.
+        const bool missing = err == ENOENT || err == ENOTDIR;
+        throwSystem(missing ? ErrorKind::FileNotFound : ErrorKind::FileAccess, path, err);
     }
     return File(fd);
 }

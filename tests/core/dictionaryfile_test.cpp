@@ -1,0 +1,232 @@
+#include "dictionaryfile.h"
+#include "runtimeerror.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sys/stat.h>
+
+using namespace tamberlo;
+using namespace std::string_literals;
+
+namespace {
+
+// 犬 and 表 in code page 932; 表 has 0x5C ('\') as its trail byte.
+const std::string Inu = "\x8C\xA2";
+const std::string Hyou = "\x95\x5C";
+
+// Just below the reader's block size, so a line end can straddle two blocks.
+const std::string Fill(64 * 1024 - 1, 'x');
+
+struct LineRow {
+    std::string name;
+    std::string bytes;
+    std::vector<std::string> lines; // what reading entry 1, 2, ... gives back (UTF-8)
+};
+
+std::ostream &operator<<(std::ostream &os, const LineRow &row) { return os << row.name; }
+
+std::string rowName(const testing::TestParamInfo<LineRow> &info) { return info.param.name; }
+
+class LineRule : public testing::TestWithParam<LineRow> {
+protected:
+    TempDir dir;
+};
+
+TEST_P(LineRule, CountsAndReadsEveryLine)
+{
+    const auto &row = GetParam();
+    const std::string path = dir.write("d.tmb", row.bytes);
+    ASSERT_EQ(countEntries(path), static_cast<int>(row.lines.size()));
+    for (std::size_t n = 1; n <= row.lines.size(); ++n)
+        EXPECT_EQ(readEntry(path, static_cast<std::int16_t>(n)), row.lines[n - 1]) << "entry " << n;
+}
+
+TEST_P(LineRule, ReadingOneLinePastTheLastFails)
+{
+    const auto &row = GetParam();
+    const std::string path = dir.write("d.tmb", row.bytes);
+    const auto n = static_cast<std::int16_t>(row.lines.size() + 1);
+    try {
+        readEntry(path, n);
+        FAIL() << "read entry " << n << " gave a line";
+    } catch (const RuntimeError &e) {
+        EXPECT_EQ(e.kind(), ErrorKind::InputPastEndOfFile);
+        EXPECT_EQ(e.path(), path);
+        EXPECT_EQ(e.line(), n);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LineRule, testing::Values(
+    LineRow{"empty_file", "", {}},
+    LineRow{"one_entry", "dog<>" + Inu + "\r\n", {"dog<>犬"}},
+    LineRow{"three_lines", "one\r\ntwo\r\nthree\r\n", {"one", "two", "three"}},
+    LineRow{"missing_last_crlf", "a\r\nb", {"a", "b"}},
+    LineRow{"lone_cr", "a\rb\r", {"a", "b"}},
+    LineRow{"lone_cr_then_crlf", "a\r\r\n", {"a", ""}},
+    LineRow{"only_cr", "\r", {""}},
+    LineRow{"lf_only_is_one_line", "a\nb\nc\n", {"a\nb\nc\n"}},
+    LineRow{"only_lf", "\n", {"\n"}},
+    LineRow{"lf_after_crlf_starts_a_line", "a\r\n\n", {"a", "\n"}},
+    LineRow{"lf_before_cr_is_text", "a\n\rb", {"a\n", "b"}},
+    LineRow{"blank_lines", "\r\n\r\nx\r\n\r\n", {"", "", "x", ""}},
+    LineRow{"nul_is_text", "a\0b\r\n"s, {"a\0b"s}},
+    LineRow{"trail_byte_5c", Hyou + "<>" + Hyou + "\r\n", {"表<>表"}},
+    LineRow{"lead_byte_before_cr", "\x81\r\n" "b", {"\uFFFD", "b"}},
+    LineRow{"crlf_across_blocks", Fill + "\r\nb", {Fill, "b"}},
+    LineRow{"cr_ends_block_file_ends", Fill + "\r", {Fill}},
+    LineRow{"crlf_ends_block_file_ends", Fill + "\r\n", {Fill}},
+    LineRow{"long_last_line_without_end", "a\r\n" + Fill + Fill, {"a", Fill + Fill}}
+), rowName);
+
+TEST(ReadEntry, ThirdOfThreeAndFourthOfThree)
+{
+    TempDir dir;
+    const std::string path = dir.write("three.tmb", "cat<>\x94\x4C\r\ndog<>" + Inu + "\r\nbird<>bird\r\n");
+    EXPECT_EQ(readEntry(path, 3), "bird<>bird");
+    EXPECT_EQ(readEntry(path, 1), "cat<>猫");
+    EXPECT_THROW(readEntry(path, 4), RuntimeError);
+}
+
+TEST(ReadEntry, RereadsTheFileEveryTime)
+{
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", "old\r\n");
+    EXPECT_EQ(readEntry(path, 1), "old");
+    dir.write("d.tmb", "new\r\n");
+    EXPECT_EQ(readEntry(path, 1), "new");
+    EXPECT_EQ(countEntries(path), 1);
+}
+
+std::string linesOf(int count) {
+    std::string bytes;
+    for (int i = 1; i <= count; ++i)
+        bytes += "w" + std::to_string(i) + "<>m\r\n";
+    return bytes;
+}
+
+TEST(CountEntries, FullDictionaryOf32767)
+{
+    TempDir dir;
+    const std::string path = dir.write("full.tmb", linesOf(32767));
+    EXPECT_EQ(countEntries(path), 32767);
+    EXPECT_EQ(readEntry(path, 32767), "w32767<>m");
+}
+
+TEST(CountEntries, RelativePathResolvesAgainstWorkingDirectory)
+{
+    TempDir dir;
+    dir.write("rel.tmb", "a\r\n");
+    EXPECT_EQ(countEntries("rel.tmb"), 1);
+    EXPECT_EQ(readEntry("./rel.tmb", 1), "a");
+}
+
+TEST(SplitEntry, Pieces)
+{
+    using V = std::vector<std::string>;
+    EXPECT_EQ(splitEntry("dog<>犬"), (V{"dog", "犬"}));
+    EXPECT_EQ(splitEntry("a<>b<>c"), (V{"a", "b", "c"}));
+    EXPECT_EQ(splitEntry("word"), (V{"word"}));
+    EXPECT_EQ(splitEntry("<>"), (V{"", ""}));
+    EXPECT_EQ(splitEntry("<><>"), (V{"", "", ""}));
+    EXPECT_EQ(splitEntry("a<>"), (V{"a", ""}));
+    EXPECT_EQ(splitEntry("a<<>>b"), (V{"a<", ">b"}));
+    EXPECT_EQ(splitEntry("a<>>b"), (V{"a", ">b"}));
+    EXPECT_EQ(splitEntry("a< >b"), (V{"a< >b"}));
+    EXPECT_EQ(splitEntry("a\r\n<>b"), (V{"a\r\n", "b"}));
+}
+
+TEST(SplitEntry, EmptyLineHasNoPieces)
+{
+    EXPECT_TRUE(splitEntry("").empty());
+    EXPECT_EQ(splitEntry(" ").size(), 1u);
+}
+
+// ---- failures ----
+
+template <typename F>
+RuntimeError caught(F &&operation)
+{
+    try {
+        operation();
+    } catch (const RuntimeError &e) {
+        return e;
+    }
+    ADD_FAILURE() << "no run-time error";
+    return RuntimeError(ErrorKind::SubscriptOutOfRange);
+}
+
+TEST(FileOperationFailure, MissingFileIsNotFound)
+{
+    TempDir dir;
+    const std::string path = dir.file("gone.tmb");
+    for (const auto &e : {caught([&] { countEntries(path); }), caught([&] { readEntry(path, 1); })}) {
+        EXPECT_EQ(e.kind(), ErrorKind::FileNotFound);
+        EXPECT_EQ(e.path(), path);
+        EXPECT_EQ(e.detail(), std::strerror(ENOENT));
+    }
+    EXPECT_EQ(caught([] { countEntries(""); }).kind(), ErrorKind::FileNotFound);
+    EXPECT_EQ(caught([&] { countEntries(dir.file("no/such/dir.tmb")); }).kind(), ErrorKind::FileNotFound);
+}
+
+TEST(FileOperationFailure, PathThroughAFileIsNotFound)
+{
+    TempDir dir;
+    dir.write("plain.tmb", "a\r\n");
+    EXPECT_EQ(caught([&] { countEntries(dir.file("plain.tmb/x.tmb")); }).kind(), ErrorKind::FileNotFound);
+}
+
+TEST(FileOperationFailure, DirectoryIsNoFileAccess)
+{
+    TempDir dir;
+    ::mkdir(dir.file("folder.tmb").c_str(), 0755);
+    for (const auto &e : {caught([&] { countEntries(dir.file("folder.tmb")); }),
+                          caught([&] { readEntry(dir.file("folder.tmb"), 1); })}) {
+        EXPECT_EQ(e.kind(), ErrorKind::FileAccess);
+        EXPECT_EQ(e.detail(), std::strerror(EISDIR));
+    }
+}
+
+TEST(FileOperationFailure, UnreadableFileIsFileAccess)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads files whatever their mode";
+    TempDir dir;
+    const std::string path = dir.write("locked.tmb", "a\r\n");
+    ::chmod(path.c_str(), 0);
+    const auto e = caught([&] { countEntries(path); });
+    EXPECT_EQ(e.kind(), ErrorKind::FileAccess);
+    EXPECT_EQ(e.detail(), std::strerror(EACCES));
+}
+
+TEST(FileOperationFailure, EveryReadOfAnEmptyFilePassesTheEnd)
+{
+    TempDir dir;
+    const std::string path = dir.write("empty.tmb", "");
+    EXPECT_EQ(caught([&] { readEntry(path, 1); }).kind(), ErrorKind::InputPastEndOfFile);
+    EXPECT_EQ(caught([&] { readEntry(path, 32767); }).kind(), ErrorKind::InputPastEndOfFile);
+}
+
+TEST(FileOperationFailure, EntryNumberBelowOne)
+{
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", "a\r\n");
+    EXPECT_EQ(caught([&] { readEntry(path, 0); }).kind(), ErrorKind::SubscriptOutOfRange);
+    EXPECT_EQ(caught([&] { readEntry(path, -1); }).kind(), ErrorKind::SubscriptOutOfRange);
+}
+
+TEST(FileOperationFailure, MoreThan32767LinesOverflow)
+{
+    TempDir dir;
+    for (const std::string &bytes : {linesOf(32768), linesOf(32767) + "tail", std::string(32768, '\r')}) {
+        const std::string path = dir.write("big.tmb", bytes);
+        const auto e = caught([&] { countEntries(path); });
+        EXPECT_EQ(e.kind(), ErrorKind::Overflow);
+        EXPECT_EQ(e.path(), path);
+        // Reading stays possible: only counting needs the 16-bit total.
+        EXPECT_NO_THROW(readEntry(path, 32767));
+    }
+}
+
+} // namespace

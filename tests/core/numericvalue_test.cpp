@@ -1,0 +1,129 @@
+#include "numericvalue.h"
+#include "runtimeerror.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <limits>
+
+using namespace tamberlo;
+
+namespace {
+
+struct SpeedRow {
+    std::string name;
+    std::string text;
+    std::int32_t halfPeriod;
+};
+
+std::ostream &operator<<(std::ostream &os, const SpeedRow &row) { return os << row.name; }
+
+class HalfPeriodOfText : public testing::TestWithParam<SpeedRow> {};
+
+TEST_P(HalfPeriodOfText, Ms)
+{
+    EXPECT_EQ(halfPeriodMs(numericValue(GetParam().text)), GetParam().halfPeriod);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, HalfPeriodOfText, testing::Values(
+    SpeedRow{"design_default", "2", 1000},
+    SpeedRow{"one_and_a_half", "1.5", 750},
+    SpeedRow{"blank_inside_number", "1 5", 7500},
+    SpeedRow{"empty", "", 0},
+    SpeedRow{"letters", "abc", 0},
+    SpeedRow{"negative_as_is", "-1", -500},
+    SpeedRow{"hex", "&HA", 5000},
+    SpeedRow{"octal_lower", "&o7", 3500},
+    SpeedRow{"exponent", "1e3", 500000},
+    SpeedRow{"leading_point", ".5", 250},
+    SpeedRow{"d_exponent", "1d2", 50000},
+    SpeedRow{"plus_sign", "+3", 1500},
+    SpeedRow{"three_quarters_ms_rounds_up", "0.0015", 1},
+    SpeedRow{"half_ms_to_even_zero", "0.001", 0},
+    SpeedRow{"one_and_a_half_ms_to_even_two", "0.003", 2}
+), [](const auto &info) { return info.param.name; });
+
+struct ValueRow {
+    std::string name;
+    std::string text;
+    double value;
+};
+
+std::ostream &operator<<(std::ostream &os, const ValueRow &row) { return os << row.name; }
+
+class NumericValue : public testing::TestWithParam<ValueRow> {};
+
+TEST_P(NumericValue, Is)
+{
+    EXPECT_EQ(numericValue(GetParam().text), GetParam().value);
+}
+
+constexpr double Inf = std::numeric_limits<double>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(Rows, NumericValue, testing::Values(
+    ValueRow{"tab_and_line_feed_ignored", " 1\t2\n3 ", 123},
+    ValueRow{"blank_between_sign_and_digits", "- 2", -2},
+    ValueRow{"blank_inside_exponent", "1 e 2", 100},
+    ValueRow{"carriage_return_is_not_blank", "\r2", 0},
+    ValueRow{"stops_at_carriage_return", "2\r3", 2},
+    ValueRow{"stops_at_letter", "12abc", 12},
+    ValueRow{"second_point_stops", "1.5.3", 1.5},
+    ValueRow{"comma_is_no_decimal_point", "1,5", 1},
+    ValueRow{"trailing_point", "3.", 3},
+    ValueRow{"sign_alone", "-", 0},
+    ValueRow{"point_alone", ".", 0},
+    ValueRow{"sign_twice", "--1", 0},
+    ValueRow{"exponent_without_digits", "2e", 2},
+    ValueRow{"exponent_sign_without_digits", "2e-", 2},
+    ValueRow{"negative_exponent", "25E-1", 2.5},
+    ValueRow{"lower_d_exponent", "5d-1", 0.5},
+    ValueRow{"exponent_needs_mantissa", "e5", 0},
+    ValueRow{"exponent_of_fraction", ".5e1", 5},
+    ValueRow{"hex_lower", "&hff", 255},
+    ValueRow{"hex_stops_at_g", "&H1G", 1},
+    ValueRow{"hex_without_digits", "&H", 0},
+    ValueRow{"octal_stops_at_8", "&O78", 7},
+    ValueRow{"ampersand_alone", "&", 0},
+    ValueRow{"ampersand_digits", "&17", 0},
+    ValueRow{"sign_before_hex", "-&H1", 0},
+    ValueRow{"fullwidth_digit", "\uFF12", 0},
+    ValueRow{"huge_exponent", "1e99999999999999999999", Inf},
+    ValueRow{"negative_huge", "-9e999", -Inf},
+    ValueRow{"tiny", "1e-99999", 0},
+    ValueRow{"long_mantissa", "0.000000000000000000000000000000000000000000000000000000001e57", 1}
+), [](const auto &info) { return info.param.name; });
+
+TEST(NumericValueLocale, PointWhateverTheLocale)
+{
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
+        GTEST_SKIP() << "no locale with a decimal comma installed";
+    EXPECT_EQ(numericValue("1.5"), 1.5);
+    EXPECT_EQ(numericValue("1,5"), 1);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(HalfPeriod, SignedThirtyTwoBitBounds)
+{
+    EXPECT_EQ(halfPeriodMs(4294967.294), 2147483647);
+    EXPECT_EQ(halfPeriodMs(-4294967.296), -2147483647 - 1);
+    EXPECT_EQ(halfPeriodMs(0.125), 62);  // 62.5 to even
+    EXPECT_EQ(halfPeriodMs(0.375), 188); // 187.5 to even
+    EXPECT_EQ(halfPeriodMs(-0.001), 0);
+}
+
+TEST(HalfPeriodFailure, OutsideSignedThirtyTwoBitsOverflows)
+{
+    for (double seconds : {4294967.296, -4294967.298, numericValue("9E9"), numericValue("-9E9"),
+                           numericValue("1e400"), std::numeric_limits<double>::quiet_NaN()}) {
+        try {
+            halfPeriodMs(seconds);
+            ADD_FAILURE() << seconds << " s gave a half-period";
+        } catch (const RuntimeError &e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Overflow) << seconds;
+        }
+    }
+}
+
+} // namespace
