@@ -71,7 +71,8 @@ void Application::showWindow(Window which)
         centreOnScreen(shown);
     }
     shown->show();
-    shown->raise();
+    // Once shown the frame is known: centre the whole window, frame included.
+    centreOnScreen(shown);
     shown->activateWindow();
 }
 

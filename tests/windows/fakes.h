@@ -1,0 +1,110 @@
+#pragma once
+
+// Test doubles for the platform seams, and a harness that runs the real Application on them.
+
+#include "application.h"
+#include "clock.h"
+#include "eventpump.h"
+#include "filedialog.h"
+#include "messagebox.h"
+#include "module1.h"
+#include "randomdraw.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <optional>
+
+namespace tamberlo::testing {
+
+class FakeMessageBox final : public MessageBox {
+public:
+    void show(QWidget *, const QString &text) override
+    {
+        shown << text;
+        if (onShow)
+            onShow(text);
+    }
+    QStringList shown;
+    std::function<void(const QString &)> onShow;
+};
+
+// Answers each dialog with the next queued answer: a path to confirm, or nullopt to cancel.
+class FakeFileDialog final : public FileDialog {
+public:
+    std::optional<QString> getOpenFileName(QWidget *, const OpenFileRequest &request) override
+    {
+        requests.push_back(request);
+        if (answers.empty())
+            return std::nullopt;
+        std::optional<QString> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<std::optional<QString>> answers;
+    std::vector<OpenFileRequest> requests;
+};
+
+class FakeClock final : public MillisecondClock {
+public:
+    qint64 nowMs() const override { return now; }
+    qint64 now = 1000;
+};
+
+// Each pump advances the fake clock: to the deadline when it would block, by `step` otherwise,
+// then runs the queued Qt events and the test's hook.
+class FakePump final : public EventPump {
+public:
+    explicit FakePump(FakeClock &clock) : m_clock(clock) {}
+    void pumpUntil(qint64 deadlineMs) override
+    {
+        ++pumps;
+        m_clock.now = deadlineMs > m_clock.now ? deadlineMs : m_clock.now + step;
+        QCoreApplication::processEvents();
+        if (onPump)
+            onPump(pumps);
+    }
+    int pumps = 0;
+    qint64 step = 0;
+    std::function<void(int)> onPump;
+
+private:
+    FakeClock &m_clock;
+};
+
+class FakeRandom final : public RandomDraw {
+public:
+    float reseedAndDraw() override
+    {
+        ++draws;
+        if (values.empty())
+            return 0.0f;
+        const float value = values.front();
+        if (values.size() > 1)
+            values.pop_front();
+        return value;
+    }
+    std::deque<float> values;
+    int draws = 0;
+};
+
+struct Harness {
+    FakeMessageBox messageBox;
+    FakeFileDialog fileDialog;
+    FakeClock clock;
+    FakePump pump{clock};
+    FakeRandom random;
+    Module1 module;
+    Application app{{messageBox, fileDialog, clock, pump, random}, module};
+
+    template <typename T = QWidget>
+    T *control(Window window, const char *name) const
+    {
+        QWidget *w = app.window(window);
+        return w ? w->findChild<T *>(QLatin1String(name)) : nullptr;
+    }
+};
+
+} // namespace tamberlo::testing

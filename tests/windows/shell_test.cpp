@@ -1,0 +1,213 @@
+// Start-up, navigation between the windows, the end of the program and run-time error reports.
+
+#include "fakes.h"
+#include "testmain.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using namespace tamberlo;
+using namespace tamberlo::testing;
+
+Q_DECLARE_METATYPE(tamberlo::Window)
+
+namespace {
+void click(Harness &h, Window window, const char *button)
+{
+    QPushButton *b = h.control<QPushButton>(window, button);
+    QVERIFY2(b, button);
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+int visibleWindows(const Harness &h)
+{
+    int n = 0;
+    for (Window w : {Window::Form1, Window::Form2, Window::Form3})
+        n += h.app.window(w) && h.app.window(w)->isVisible();
+    return n;
+}
+
+QString writeDictionary(const QTemporaryDir &dir, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("words.tmb"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+} // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startShowsMainMenuOnly()
+    {
+        Harness h;
+        h.app.start();
+        QVERIFY(h.app.window(Window::Form1)->isVisible());
+        QCOMPARE(visibleWindows(h), 1);
+        QVERIFY(h.module.DictionaryPath.empty());
+        QVERIFY(!h.app.hasEnded());
+    }
+
+    void commandsNeedADictionary_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("start_drill") << "Command1";
+        QTest::newRow("add_words") << "Command2";
+    }
+
+    void commandsNeedADictionary()
+    {
+        QFETCH(QString, button);
+        Harness h;
+        h.app.start();
+        click(h, Window::Form1, qPrintable(button));
+        QCOMPARE(h.messageBox.shown, QStringList{"辞書ファイルを選択してください。"});
+        QVERIFY(h.app.window(Window::Form1)->isVisible());
+        QCOMPARE(visibleWindows(h), 1);
+    }
+
+    void mainMenuOpensTheOtherWindows_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<Window>("opened");
+        QTest::newRow("drill") << "Command1" << Window::Form2;
+        QTest::newRow("word_entry") << "Command2" << Window::Form3;
+    }
+
+    void mainMenuOpensTheOtherWindows()
+    {
+        QFETCH(QString, button);
+        QFETCH(Window, opened);
+        QTemporaryDir dir;
+        Harness h;
+        h.module.DictionaryPath = writeDictionary(dir, "dog<>\x8c\xa2\r\n").toStdString();
+        h.app.start();
+        QPointer<QWidget> menu = h.app.window(Window::Form1);
+        click(h, Window::Form1, qPrintable(button));
+        QVERIFY(h.app.window(opened)->isVisible());
+        QVERIFY(!h.app.window(Window::Form1));
+        QCOMPARE(visibleWindows(h), 1);
+        QTRY_VERIFY(menu.isNull()); // destroyed once the command has returned
+        QVERIFY(h.messageBox.shown.isEmpty());
+    }
+
+    void backShowsAFreshMainMenu()
+    {
+        QTemporaryDir dir;
+        Harness h;
+        const QString path = writeDictionary(dir, "");
+        h.module.DictionaryPath = path.toStdString();
+        h.app.start();
+        h.control<QLineEdit>(Window::Form1, "Text1")->setText(QStringLiteral("mine"));
+        click(h, Window::Form1, "Command2");
+        click(h, Window::Form3, "Command2");
+        QVERIFY(!h.app.window(Window::Form3));
+        QCOMPARE(h.control<QLabel>(Window::Form1, "Label3")->text(), path);
+        QCOMPARE(h.control<QLineEdit>(Window::Form1, "Text1")->text(), QStringLiteral("新規辞書名を入力してください"));
+        QCOMPARE(visibleWindows(h), 1);
+    }
+
+    void exitCommandsEndTheProgram_data()
+    {
+        QTest::addColumn<Window>("window");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("main_menu_exit") << Window::Form1 << "Command3";
+        QTest::newRow("drill_exit") << Window::Form2 << "Command2";
+    }
+
+    void exitCommandsEndTheProgram()
+    {
+        QFETCH(Window, window);
+        QFETCH(QString, button);
+        QTemporaryDir dir;
+        Harness h;
+        h.module.DictionaryPath = writeDictionary(dir, "a<>b\r\n").toStdString();
+        h.app.showWindow(window);
+        click(h, window, qPrintable(button));
+        QVERIFY(h.app.hasEnded());
+        QCOMPARE(h.app.exitStatus(), 0);
+        QCOMPARE(visibleWindows(h), 0);
+        QVERIFY(h.messageBox.shown.isEmpty());
+    }
+
+    void closingAnyWindowEndsTheProgram_data()
+    {
+        QTest::addColumn<Window>("window");
+        QTest::newRow("main_menu") << Window::Form1;
+        QTest::newRow("drill") << Window::Form2;
+        QTest::newRow("word_entry") << Window::Form3;
+    }
+
+    void closingAnyWindowEndsTheProgram()
+    {
+        QFETCH(Window, window);
+        QTemporaryDir dir;
+        Harness h;
+        h.module.DictionaryPath = writeDictionary(dir, "a<>b\r\n").toStdString();
+        h.app.showWindow(window);
+        QVERIFY(h.app.window(window)->close());
+        QVERIFY(h.app.hasEnded());
+        QCOMPARE(h.app.exitStatus(), 0);
+        QCOMPARE(visibleWindows(h), 0);
+    }
+
+    void runtimeErrorInAHandlerIsReportedAndEnds()
+    {
+        QTemporaryDir dir;
+        Harness h;
+        const QString missing = dir.filePath(QStringLiteral("gone.tmb"));
+        h.module.DictionaryPath = missing.toStdString();
+        h.app.start();
+        click(h, Window::Form1, "Command2"); // word entry counts a file that is not there
+        QCOMPARE(h.messageBox.shown.size(), 1);
+        QVERIFY(h.messageBox.shown.first().contains(QStringLiteral("ファイルが見つかりません")));
+        QVERIFY(h.messageBox.shown.first().contains(missing));
+        QVERIFY(h.app.hasEnded());
+        QCOMPARE(h.app.exitStatus(), 1);
+        QCOMPARE(visibleWindows(h), 0);
+    }
+
+    void nothingRunsAfterTheEnd()
+    {
+        Harness h;
+        h.app.start();
+        QPushButton *exit = h.control<QPushButton>(Window::Form1, "Command3");
+        QPushButton *start = h.control<QPushButton>(Window::Form1, "Command1");
+        QTest::mouseClick(exit, Qt::LeftButton);
+        emit start->clicked(); // a click still queued when the program ended
+        QVERIFY(h.messageBox.shown.isEmpty());
+        h.app.showWindow(Window::Form3);
+        QVERIFY(!h.app.window(Window::Form3));
+    }
+
+    void endFromInsideANestedPumpStopsAtOnce()
+    {
+        QTemporaryDir dir;
+        Harness h;
+        h.module.DictionaryPath = writeDictionary(dir, "dog<>\x8c\xa2\r\n").toStdString();
+        h.app.showWindow(Window::Form2);
+        QPushButton *exit = h.control<QPushButton>(Window::Form2, "Command2");
+        QLabel *meaning = h.control<QLabel>(Window::Form2, "Label2");
+        int pumpsAtExit = 0;
+        h.pump.onPump = [&](int pumps) {
+            if (pumps == 2) { // during the first half-period
+                pumpsAtExit = pumps;
+                QTest::mouseClick(exit, Qt::LeftButton);
+            }
+        };
+        click(h, Window::Form2, "Command1"); // returns only because the program ended
+        QVERIFY(h.app.hasEnded());
+        QCOMPARE(h.app.exitStatus(), 0);
+        QCOMPARE(h.pump.pumps, pumpsAtExit);
+        QCOMPARE(meaning->text(), QString()); // the meaning of the flash was never shown
+        QCOMPARE(h.random.draws, 1);
+    }
+};
+
+TAMBERLO_QTEST_MAIN(ShellTest)
+#include "shell_test.moc"
