@@ -1,0 +1,79 @@
+# Helpers for end-to-end runs of the real program in its own Xvfb server.
+# Source it; it sets DISPLAY and cleans up after itself.
+set -euo pipefail
+
+E2E_TMP=$(mktemp -d)
+XVFB_PID=""
+APP_PID=""
+
+cleanup() {
+    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    rm -rf "$E2E_TMP"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Starts Xvfb on the first free display from :90 on.
+start_xvfb() {
+    local n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        for _ in $(seq 100); do
+            [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            sleep 0.05
+        done
+    done
+    fail "could not start Xvfb"
+}
+
+# start_app BINARY [WORKDIR]: runs the program with its output in $E2E_TMP/app.log.
+start_app() {
+    local binary=$1 workdir=${2:-$E2E_TMP}
+    (cd "$workdir" && exec env -u QT_QPA_PLATFORM XDG_RUNTIME_DIR="$E2E_TMP" "$binary") >"$E2E_TMP/app.log" 2>&1 &
+    APP_PID=$!
+}
+
+# wait_window: prints the id of the visible "Tamberlo" window once it is mapped.
+wait_window() {
+    local id
+    for _ in $(seq 200); do
+        id=$(xdotool search --onlyvisible --name '^Tamberlo$' 2>/dev/null | tail -n 1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.05
+    done
+    fail "no Tamberlo window appeared"
+}
+
+# click WINDOW X Y: a left click at a point of the window's client area (pixels).
+click() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
+# Twips of the window designs to the pixel at the middle of that control.
+centre_of() { # LEFT TOP WIDTH HEIGHT
+    echo $(( ($1 + $3 / 2) / 15 )) $(( ($2 + $4 / 2) / 15 ))
+}
+
+# wait_exit SECONDS: the program's exit status, or failure if it is still running.
+wait_exit() {
+    local limit=$1
+    for _ in $(seq $((limit * 20))); do
+        if ! kill -0 "$APP_PID" 2>/dev/null; then
+            local status=0
+            wait "$APP_PID" || status=$?
+            APP_PID=""
+            echo "$status"
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "the program did not end within ${limit}s"
+}
