@@ -22,7 +22,7 @@ std::string fullDictionary()
     const char *meanings[] = {"犬", "走る、駆ける", "美しい", "図書館", "ｱｲｳ", "①番目の意味"};
     std::string bytes;
     for (int i = 1; i <= tamberlo::MaxEntries; ++i) {
-        bytes += "word" + std::to_string(i) + "<>";
+        bytes += "vocabulary" + std::to_string(i) + "<>";
         bytes += tamberlo::encodeCp932(meanings[i % 6]).bytes;
         if (i % 3 == 0)
             bytes += tamberlo::encodeCp932("、その例文です").bytes;

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Runs every benchmark binary of a build, then times `wc -l` on the full dictionary the
+# dictionary benchmark uses, as a yardstick for counting entries.
+# Usage: tools/bench.sh BUILD_DIR
+set -euo pipefail
+
+build=${1:?usage: tools/bench.sh BUILD_DIR}
+benchdir="$build/bench"
+[ -d "$benchdir" ] || { echo "bench.sh: no $benchdir (configure with TAMBERLO_BENCH=ON)" >&2; exit 1; }
+
+mapfile -t binaries < <(find "$benchdir" -path '*/CMakeFiles' -prune -o -type f -executable -print | sort)
+[ ${#binaries[@]} -gt 0 ] || { echo "bench.sh: no benchmark binaries in $benchdir" >&2; exit 1; }
+
+for bin in "${binaries[@]}"; do
+    echo "== $(basename "$bin")"
+    "$bin"
+done
+
+dictionary_bench="$benchdir/dictionary_bench"
+[ -x "$dictionary_bench" ] || exit 0
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+"$dictionary_bench" --write-dictionary="$tmp/full.tmb"
+
+# Mean wall time per run of a command, in ms, over n runs (process start-up included).
+per_run_ms() {
+    local n=$1; shift
+    local start end
+    start=$(date +%s%N)
+    for ((i = 0; i < n; i++)); do "$@" >/dev/null; done
+    end=$(date +%s%N)
+    awk -v ns=$((end - start)) -v n="$n" 'BEGIN { printf "%.3f", ns / n / 1e6 }'
+}
+
+runs=200
+echo "== wc -l on the same file ($(stat -c %s "$tmp/full.tmb") bytes, $(wc -l <"$tmp/full.tmb") lines), mean of $runs runs"
+echo "wc -l $(per_run_ms $runs wc -l "$tmp/full.tmb") ms per run"
+echo "true  $(per_run_ms $runs true) ms per run (shell builtin: loop overhead)"
+echo "/bin/true $(per_run_ms $runs /bin/true) ms per run (process start-up alone)"
