@@ -5,6 +5,7 @@
 #include "dictionaryfile.h"
 #include "digitalcounter.h"
 #include "drillpick.h"
+#include "drilltrace.h"
 #include "eventpump.h"
 #include "fonts.h"
 #include "int16.h"
@@ -95,16 +96,21 @@ void Form2::onCommand1Clicked()
         const std::vector<std::string> pieces = splitEntry(line);
         CtlDigital1->setValue(QString::fromStdString(numberText(entryNumber)));
         Label1->setText(QString::fromStdString(entryPiece(pieces, 0, path, entryNumber, line)));
+        qCDebug(lcDrill).noquote() << "word" << traceMicroseconds() << entryNumber << Label1->text();
         std::int32_t t = halfPeriod();
+        qCDebug(lcDrill).noquote() << "wait" << traceMicroseconds() << t;
         Wait(t);
         if (m_shell.hasEnded())
             return;
         Label2->setText(QString::fromStdString(entryPiece(pieces, 1, path, entryNumber, line)));
+        qCDebug(lcDrill).noquote() << "meaning" << traceMicroseconds() << Label2->text();
         t = halfPeriod();
+        qCDebug(lcDrill).noquote() << "wait" << traceMicroseconds() << t;
         Wait(t);
         if (m_shell.hasEnded())
             return;
         Label2->setText(QString());
+        qCDebug(lcDrill).noquote() << "clear" << traceMicroseconds();
     }
 }
 
