@@ -29,6 +29,10 @@ test: build
 bench: build
 	@tools/bench.sh $(BUILD)
 
+# libFuzzer runs of the dictionary core (clang, own build dir build-fuzz); not part of test.
+fuzz:
+	@tools/fuzz.sh
+
 screenshots: build
 	@tools/screenshots.sh $(BUILD)
 
