@@ -3,7 +3,7 @@ BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench screenshots fuzz package install clean
+.PHONY: all deps configure build run test test-sanitized bench screenshots fuzz package install clean
 
 all: build
 
@@ -25,6 +25,14 @@ run: build
 
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-sanitized
+
+# The unit and window tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitized: deps
+	@cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DTAMBERLO_SANITIZE=ON -DTAMBERLO_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD)-asan -j $(JOBS)
+	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --test-dir $(BUILD)-asan --output-on-failure -j $(JOBS) -LE 'e2e|packaging' -E '^packaging'
 
 bench: build
 	@tools/bench.sh $(BUILD)

@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic fonts-liberation
     xvfb xauth xdotool x11-utils imagemagick
+    desktop-file-utils appstream dpkg-dev
 )
 
 missing=()
