@@ -8,13 +8,16 @@ build=$(cd "${1:?usage: deb_test.sh BUILD_DIR}" && pwd)
 id=org.tamberlo.Tamberlo
 version=${TAMBERLO_VERSION:-2.0.0}
 
-for tool in cpack dpkg-deb dpkg xvfb-run xdotool xprop; do
+for tool in cpack dpkg-deb dpkg Xvfb xdotool xprop; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool not installed"; exit 77; }
 done
 
 tmp=$(mktemp -d)
+app_pid=
+xvfb_pid=
 cleanup() {
-    [ ! -f "$tmp/app.pid" ] || kill "$(cat "$tmp/app.pid")" 2>/dev/null || true
+    [ -z "$app_pid" ] || { kill "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null; } || true
+    [ -z "$xvfb_pid" ] || { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; } || true
     rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -67,46 +70,45 @@ fi
 if missing=$(ldd "$bin" | grep 'not found'); then err "unresolved libraries: $missing"; fi
 [ $fail -eq 0 ] || exit 1
 
-# Start the unpacked program and wait for its main window.
+# Start the unpacked program on a private X server and wait for its main window.
+# Xvfb picks a free display itself (-displayfd), so parallel runs cannot collide.
+exec {dfd}>"$tmp/display"
+Xvfb -displayfd "$dfd" -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec {dfd}>&-
+for _ in $(seq 100); do
+    [ -s "$tmp/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+done
+[ -s "$tmp/display" ] || { cat "$tmp/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=:$(head -n1 "$tmp/display")
+
 mkdir -p "$tmp/work"
-cat >"$tmp/in-x.sh" <<'INX'
-#!/usr/bin/env bash
-set -u
-cd "$TMP/work"
-QT_QPA_PLATFORM=xcb "$BIN" >"$TMP/app.log" 2>&1 &
-app=$!
-echo "$app" >"$TMP/app.pid"
-status=0
+(cd "$tmp/work" && exec env QT_QPA_PLATFORM=xcb "$bin" >"$tmp/app.log" 2>&1) &
+app_pid=$!
 # Poll for the window for up to 30 s, giving up early if the program ends.
 win=
 for _ in $(seq 150); do
-    win=$(xdotool search --onlyvisible --name '^Tamberlo$' 2>/dev/null | head -n1)
-    [ -z "$win" ] && kill -0 "$app" 2>/dev/null || break
+    win=$(xdotool search --onlyvisible --name '^Tamberlo$' 2>/dev/null | head -n1 || true)
+    [ -z "$win" ] && kill -0 "$app_pid" 2>/dev/null || break
     sleep 0.2
 done
 if [ -n "$win" ]; then
     echo "window $win: $(xdotool getwindowname "$win")"
-    class=$(xprop -id "$win" WM_CLASS)
+    class=$(xprop -id "$win" WM_CLASS || true)
     echo "$class"
-    case $class in *'"tamberlo"'*) ;; *) echo "FAIL: WM_CLASS does not hold \"tamberlo\" (desktop StartupWMClass)"; status=1 ;; esac
-    icons=$(xprop -id "$win" _NET_WM_ICON)
+    case $class in *'"tamberlo"'*) ;; *) err "WM_CLASS does not hold \"tamberlo\" (desktop StartupWMClass)" ;; esac
+    icons=$(xprop -id "$win" _NET_WM_ICON || true)
     for size in '16 x 16' '32 x 32'; do
-        grep -q "Icon ($size)" <<<"$icons" || { echo "FAIL: the window has no $size icon"; status=1; }
+        grep -q "Icon ($size)" <<<"$icons" || err "the window has no $size icon"
     done
-    kill -0 "$app" 2>/dev/null || { echo "FAIL: the program ended"; status=1; }
+    kill -0 "$app_pid" 2>/dev/null || err "the program ended"
 else
-    echo "FAIL: no window named Tamberlo appeared"
-    kill -0 "$app" 2>/dev/null || echo "the program has ended"
-    status=1
+    err "no window named Tamberlo appeared$(kill -0 "$app_pid" 2>/dev/null || echo '; the program has ended')"
 fi
-kill "$app" 2>/dev/null
-wait "$app" 2>/dev/null
-exit $status
-INX
-chmod +x "$tmp/in-x.sh"
-TMP=$tmp BIN=$bin xvfb-run -a -s "-screen 0 1280x1024x24" "$tmp/in-x.sh" || {
-    fail=1
-    echo "--- program output:"; cat "$tmp/app.log" 2>/dev/null || true
-}
+if [ $fail -ne 0 ]; then
+    echo "--- program output:"; cat "$tmp/app.log"
+fi
 [ $fail -eq 0 ] && echo "deb: package checked and its program started"
 exit $fail
