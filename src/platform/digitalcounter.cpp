@@ -10,15 +10,17 @@ constexpr int DigitsShown = 5;
 DigitalCounter::DigitalCounter(QWidget *parent)
     : QLCDNumber(DigitsShown, parent)
 {
-    setSegmentStyle(QLCDNumber::Flat);
-    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setSegmentStyle(QLCDNumber::Filled);
+    setFrameStyle(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
     setAutoFillBackground(true);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, Qt::black);
-    colours.setColor(QPalette::WindowText, QColor(255, 64, 32));
-    colours.setColor(QPalette::Light, QColor(255, 64, 32));
-    colours.setColor(QPalette::Dark, QColor(255, 64, 32));
+    // Filled segments are shaded with Light and Dark: one colour keeps them crisp at this size.
+    const QColor segments(255, 64, 32);
+    colours.setColor(QPalette::WindowText, segments);
+    colours.setColor(QPalette::Light, segments);
+    colours.setColor(QPalette::Dark, segments);
     setPalette(colours);
     setValue(QStringLiteral(" 0"));
 }

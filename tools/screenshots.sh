@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Screenshots of the three windows, taken from the real program under Xvfb as a user walks it.
+# Usage: tools/screenshots.sh BUILD_DIR [OUT_DIR] [SCALE]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:?usage: tools/screenshots.sh BUILD_DIR [OUT_DIR] [SCALE]}" && pwd)
+out=${2:-$root/docs/screenshots}
+scale=${3:-1}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+
+. "$root/tests/e2e/lib.sh"
+export QT_SCALE_FACTOR=$scale QT_LOGGING_RULES="tamberlo.drill.debug=true"
+
+# Twips of the designs to the centre of a control, in device pixels at this scale.
+at() { local x y; read -r x y < <(centre_of "$@"); echo $((x * scale)) $((y * scale)); }
+
+shot() { # WINDOW NAME
+    sleep 0.4
+    import -window "$1" "$out/$2.png"
+    echo "wrote $out/$2.png"
+}
+
+dismiss_message() {
+    sleep 0.4
+    xdotool key --clearmodifiers Return
+    sleep 0.3
+}
+
+cp "$root/examples/basic-english.tmb" "$E2E_TMP/basic-english.tmb"
+start_xvfb
+start_app "$build/src/tamberlo" "$E2E_TMP"
+win=$(wait_window)
+shot "$win" form1
+
+# Select the example dictionary in the file dialog.
+click "$win" $(at 240 1800 1575 375)
+sleep 0.8
+xdotool type --delay 5 "$E2E_TMP/basic-english.tmb"
+xdotool key Return
+sleep 0.5
+
+# Word entry, with a word typed in.
+click "$win" $(at 2280 1200 1575 375)
+sleep 0.5
+win=$(wait_window)
+xdotool type --delay 20 "library"
+shot "$win" form3
+
+# Back to the menu, then the drill, caught while a meaning is shown.
+click "$win" $(at 5040 1800 1095 495)
+sleep 0.5
+win=$(wait_window)
+click "$win" $(at 240 1200 1575 375)
+sleep 0.5
+win=$(wait_window)
+click "$win" $(at 4320 2640 1215 495)
+for _ in $(seq 100); do
+    grep -q '^meaning' "$E2E_TMP/app.log" && break
+    sleep 0.05
+done
+shot "$win" form2
+click "$win" $(at 6240 2640 1095 495)
+wait_exit 5 >/dev/null
