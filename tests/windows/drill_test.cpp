@@ -1,0 +1,546 @@
+// The flash drill on fake time: its start, the order of one flash, the picked entry, the
+// half-period, Wait's turns, the end of the program mid-drill and the run-time errors; then Wait
+// once more on the real clock and event loop, without timing bounds.
+
+#include "digitalcounter.h"
+#include "fakes.h"
+#include "form2.h"
+#include "testmain.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cmath>
+#include <limits>
+
+using namespace tamberlo;
+using namespace tamberlo::testing;
+
+Q_DECLARE_METATYPE(std::optional<QByteArray>)
+
+namespace {
+
+QByteArray numberedDictionary(int entries)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= entries; ++i)
+        bytes += "w" + QByteArray::number(i) + "<>m" + QByteArray::number(i) + "\r\n";
+    return bytes;
+}
+
+const float LargestDraw = std::nextafter(1.0f, 0.0f);
+
+struct Drill;
+Drill *g_recording = nullptr;
+QtMessageHandler g_previousHandler = nullptr;
+
+// Runs the real drill window on fake time. Everything the drill does lands in `log`, in order:
+// each pump and each label change (from the drill's trace) with the fake clock's time and what
+// the counter, Label1 and Label2 show at that moment, e.g. "2000 meaning [ 1|dog|犬]".
+struct Drill {
+    QTemporaryDir dir;
+    Harness h;
+    QString path = dir.filePath(QStringLiteral("words.tmb"));
+    QStringList log;
+    std::function<void(int)> duringPump; // the test's own hook, run before exit is clicked
+
+    explicit Drill(const std::optional<QByteArray> &bytes, const QString &speed = QStringLiteral("2"))
+    {
+        if (bytes)
+            write(*bytes);
+        h.module.DictionaryPath = path.toStdString();
+        h.app.showWindow(Window::Form2);
+        text1()->setText(speed);
+        g_recording = this;
+    }
+    ~Drill() { g_recording = nullptr; }
+
+    void write(const QByteArray &bytes)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+
+    Form2 *form() const { return static_cast<Form2 *>(h.app.window(Window::Form2)); }
+    QLabel *label(const char *name) const { return h.control<QLabel>(Window::Form2, name); }
+    QLineEdit *text1() const { return h.control<QLineEdit>(Window::Form2, "Text1"); }
+    QPushButton *button(const char *name) const { return h.control<QPushButton>(Window::Form2, name); }
+    DigitalCounter *counter() const { return h.control<DigitalCounter>(Window::Form2, "CtlDigital1"); }
+
+    QString shown() const
+    {
+        if (!form())
+            return QStringLiteral("[gone]");
+        return QStringLiteral("[%1|%2|%3]").arg(counter()->value(), label("Label1")->text(), label("Label2")->text());
+    }
+
+    void record(const QString &event) { log << QStringLiteral("%1 %2").arg(h.clock.now).arg(event); }
+
+    // Presses start; the drill runs until exit is clicked from inside pump number `exitAt`.
+    void run(int exitAt)
+    {
+        h.pump.onPump = [this, exitAt](int pumps) {
+            record(QStringLiteral("pump ") + shown());
+            if (duringPump)
+                duringPump(pumps);
+            if (pumps == exitAt && !h.app.hasEnded())
+                QTest::mouseClick(button("Command2"), Qt::LeftButton);
+        };
+        QTest::mouseClick(button("Command1"), Qt::LeftButton);
+    }
+
+    QStringList events(const QString &kind) const
+    {
+        QStringList found;
+        for (const QString &line : log)
+            if (line.section(QLatin1Char(' '), 1, 1) == kind)
+                found << line.section(QLatin1Char(' '), 2);
+        return found;
+    }
+};
+
+// Trace lines are "word <µs> <n> <word>", "wait <µs> <ms>", "meaning <µs> <meaning>", "clear <µs>".
+void traceHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (g_recording && qstrcmp(context.category, "tamberlo.drill") == 0) {
+        const QString kind = message.section(QLatin1Char(' '), 0, 0);
+        g_recording->record(kind == QLatin1String("wait") ? QStringLiteral("wait ") + message.section(QLatin1Char(' '), 2, 2)
+                                                           : kind + QLatin1Char(' ') + g_recording->shown());
+        return;
+    }
+    g_previousHandler(type, context, message);
+}
+
+struct RealDrillWindow {
+    FakeMessageBox messageBox;
+    FakeFileDialog fileDialog;
+    SteadyClock clock;
+    QtEventPump pump{clock};
+    FakeRandom random;
+    Module1 module;
+    Application app{{messageBox, fileDialog, clock, pump, random}, module};
+    RealDrillWindow() { app.showWindow(Window::Form2); }
+    Form2 *form() const { return static_cast<Form2 *>(app.window(Window::Form2)); }
+};
+
+} // namespace
+
+class DrillTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("tamberlo.drill.debug=true"));
+        g_previousHandler = qInstallMessageHandler(traceHandler);
+    }
+
+    void cleanupTestCase() { qInstallMessageHandler(g_previousHandler); }
+
+    void startSwapsTheSpeedRowForTheCounter()
+    {
+        Drill d("dog<>\x8c\xa2\r\n");
+        QVERIFY(d.button("Command1")->isVisible());
+        QVERIFY(d.text1()->isVisible());
+        QVERIFY(!d.label("Label5")->isVisible());
+        QVERIFY(!d.counter()->isVisible());
+
+        bool checked = false;
+        d.duringPump = [&](int pumps) {
+            if (pumps != 1)
+                return;
+            checked = true;
+            QVERIFY(!d.button("Command1")->isVisible());
+            QVERIFY(d.button("Command2")->isVisible());
+            QVERIFY(!d.text1()->isVisible());
+            QCOMPARE(d.text1()->text(), QStringLiteral("2"));
+            for (const char *blanked : {"Label3", "Label4"}) {
+                QVERIFY2(d.label(blanked)->isVisible(), blanked);
+                QCOMPARE(d.label(blanked)->text(), QString());
+            }
+            QVERIFY(d.label("Label5")->isVisible());
+            QCOMPARE(d.label("Label5")->text(), QStringLiteral("No."));
+            QVERIFY(d.counter()->isVisible());
+            QCOMPARE(d.label("Label2")->text(), QString());
+        };
+        d.run(1);
+        QVERIFY(checked);
+    }
+
+    void oneFlashInOrder()
+    {
+        Drill d("dog<>\x8c\xa2\r\n");
+        d.run(4);
+        const QStringList expected{
+            "1000 pump [ 0||]",
+            "1000 word [ 1|dog|]",
+            "1000 wait 1000",
+            "2000 pump [ 1|dog|]",
+            "2000 meaning [ 1|dog|犬]",
+            "2000 wait 1000",
+            "3000 pump [ 1|dog|犬]",
+            "3000 clear [ 1|dog|]",
+            "3000 pump [ 1|dog|]", // the next flash begins; exit is clicked here
+        };
+        QCOMPARE(d.log, expected);
+        QCOMPARE(d.h.random.draws, 1);
+    }
+
+    void oneEntryIsAlwaysEntryOne_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<float>("r");
+        QTest::newRow("draw_zero") << QByteArray("dog<>cat\r\n") << 0.0f;
+        QTest::newRow("draw_half") << QByteArray("dog<>cat\r\n") << 0.5f;
+        QTest::newRow("largest_draw") << QByteArray("dog<>cat\r\n") << LargestDraw;
+        QTest::newRow("no_final_line_end") << QByteArray("dog<>cat") << LargestDraw;
+    }
+
+    void oneEntryIsAlwaysEntryOne()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(float, r);
+        Drill d(bytes);
+        d.h.random.values = {r};
+        d.run(1 + 3 * 5); // five whole flashes
+        QCOMPARE(d.events("word"), QStringList(5, "[ 1|dog|]"));
+        QCOMPARE(d.events("meaning"), QStringList(5, "[ 1|dog|cat]"));
+        QCOMPARE(d.h.random.draws, 5);
+        QVERIFY(d.h.messageBox.shown.isEmpty());
+    }
+
+    void drawPicksTheEntry_data()
+    {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<float>("r");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("first") << 10 << 0.0f << "[ 1|w1|]";
+        QTest::newRow("middle") << 10 << 0.55f << "[ 6|w6|]";
+        QTest::newRow("last") << 10 << 0.95f << "[ 10|w10|]";
+        // 0.7f * 10 is 6.99999988 in double; rounded to single precision it would be 7.
+        QTest::newRow("product_in_double") << 10 << 0.7f << "[ 7|w7|]";
+        QTest::newRow("last_of_full_dictionary") << 32767 << LargestDraw << "[ 32767|w32767|]";
+    }
+
+    void drawPicksTheEntry()
+    {
+        QFETCH(int, entries);
+        QFETCH(float, r);
+        QFETCH(QString, shown);
+        Drill d(numberedDictionary(entries));
+        d.h.random.values = {r};
+        d.run(2);
+        QCOMPARE(d.events("word"), QStringList{shown});
+        QVERIFY(d.h.messageBox.shown.isEmpty());
+    }
+
+    void eachFlashDrawsAndReadsAfresh()
+    {
+        Drill d(numberedDictionary(3));
+        d.h.random.values = {0.0f, 0.5f, 0.9f, 0.9f};
+        d.duringPump = [&](int pumps) {
+            // Between the second and third flash: the text changes, and the file grows, but the
+            // count taken at the start still bounds the draw.
+            if (pumps == 6)
+                d.write("x1<>y1\r\nx2<>y2\r\nx3<>y3\r\nx4<>y4\r\n");
+        };
+        d.run(1 + 3 * 4);
+        QCOMPARE(d.events("word"), (QStringList{"[ 1|w1|]", "[ 2|w2|]", "[ 3|x3|]", "[ 3|x3|]"}));
+        QCOMPARE(d.events("meaning"), (QStringList{"[ 1|w1|m1]", "[ 2|w2|m2]", "[ 3|x3|y3]", "[ 3|x3|y3]"}));
+    }
+
+    void pieces_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("meaning");
+        QTest::newRow("two_separators") << QByteArray("a<>b<>c") << "a" << "b";
+        QTest::newRow("empty_meaning") << QByteArray("a<>") << "a" << "";
+        QTest::newRow("empty_word") << QByteArray("<>b") << "" << "b";
+        QTest::newRow("separator_only") << QByteArray("<>") << "" << "";
+        QTest::newRow("adjacent_separators") << QByteArray("a<><>c") << "a" << "";
+        QTest::newRow("lone_brackets_are_text") << QByteArray("<a>b<>c") << "<a>b" << "c";
+        QTest::newRow("cp932_both_sides") << QByteArray("\x8c\xa2<>\x94\x4c") << "犬" << "猫";
+    }
+
+    void pieces()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, word);
+        QFETCH(QString, meaning);
+        Drill d(line + "\r\n");
+        d.run(3);
+        QCOMPARE(d.events("meaning"), QStringList{QStringLiteral("[ 1|%1|%2]").arg(word, meaning)});
+        QVERIFY(d.h.messageBox.shown.isEmpty());
+    }
+
+    void halfPeriod_data()
+    {
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<int>("ms");
+        QTest::newRow("design_time") << "2" << 1000;
+        QTest::newRow("fraction") << "1.5" << 750;
+        QTest::newRow("blank_inside_ignored") << "1 5" << 7500;
+        QTest::newRow("box_holds_three_characters") << "1234" << 61500;
+        QTest::newRow("hexadecimal") << "&H2" << 1000;
+        QTest::newRow("d_exponent") << "1D1" << 5000;
+        QTest::newRow("largest_that_fits") << "4E6" << 2000000000;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("letter") << "x" << 0;
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("negative") << "-1" << -500;
+    }
+
+    // Both waits of a flash take the half-period; one that is zero or negative pumps exactly once.
+    void halfPeriod()
+    {
+        QFETCH(QString, speed);
+        QFETCH(int, ms);
+        Drill d("dog<>cat\r\n", speed);
+        d.run(1 + 3 * 2);
+        QCOMPARE(d.events("wait"), QStringList(4, QString::number(ms)));
+        const qint64 flash = std::max(ms, 0);
+        const QStringList expected{
+            "1000 pump [ 0||]",
+            QStringLiteral("1000 word [ 1|dog|]"),
+            QStringLiteral("1000 wait %1").arg(ms),
+            QStringLiteral("%1 pump [ 1|dog|]").arg(1000 + flash),
+            QStringLiteral("%1 meaning [ 1|dog|cat]").arg(1000 + flash),
+            QStringLiteral("%1 wait %2").arg(1000 + flash).arg(ms),
+            QStringLiteral("%1 pump [ 1|dog|cat]").arg(1000 + 2 * flash),
+            QStringLiteral("%1 clear [ 1|dog|]").arg(1000 + 2 * flash),
+        };
+        QCOMPARE(d.log.mid(0, expected.size()), expected);
+        QCOMPARE(d.h.pump.pumps, 7);
+        QVERIFY(d.h.messageBox.shown.isEmpty());
+    }
+
+    void speedIsReadAtEveryWait()
+    {
+        Drill d("dog<>cat\r\n", QStringLiteral("2"));
+        d.duringPump = [&](int pumps) {
+            if (pumps == 2) // typed before start, but changed while the first half runs
+                d.text1()->setText(QStringLiteral("4"));
+        };
+        d.run(4);
+        QCOMPARE(d.events("wait"), (QStringList{"1000", "2000"}));
+        QCOMPARE(d.log.last(), QStringLiteral("4000 pump [ 1|dog|]"));
+    }
+
+    void waitTurns_data()
+    {
+        QTest::addColumn<qint64>("start");
+        QTest::addColumn<int>("t");
+        QTest::addColumn<int>("eventEvery"); // ms between events that wake the pump; 0 for none
+        QTest::addColumn<int>("pumps");
+        QTest::addColumn<qint64>("elapsed");
+        constexpr int intMin = std::numeric_limits<std::int32_t>::min();
+        constexpr int intMax = std::numeric_limits<std::int32_t>::max();
+        QTest::newRow("zero") << qint64(1000) << 0 << 0 << 1 << qint64(0);
+        QTest::newRow("negative") << qint64(1000) << -1000 << 0 << 1 << qint64(0);
+        QTest::newRow("most_negative") << qint64(1000) << intMin << 0 << 1 << qint64(0);
+        QTest::newRow("zero_amid_events") << qint64(1000) << 0 << 7 << 1 << qint64(7);
+        QTest::newRow("one_ms") << qint64(1000) << 1 << 0 << 1 << qint64(1);
+        QTest::newRow("until_deadline") << qint64(1000) << 1000 << 0 << 1 << qint64(1000);
+        QTest::newRow("woken_by_events") << qint64(1000) << 1000 << 300 << 4 << qint64(1200);
+        QTest::newRow("event_every_ms") << qint64(1000) << 1000 << 1 << 1000 << qint64(1000);
+        // A 32-bit tick count would wrap here, 24.8 days after start-up.
+        QTest::newRow("across_32bit_tick_limit") << qint64(intMax) - 400 << 1000 << 300 << 4 << qint64(1200);
+        QTest::newRow("longest") << qint64(intMax) << intMax << 0 << 1 << qint64(intMax);
+    }
+
+    void waitTurns()
+    {
+        QFETCH(qint64, start);
+        QFETCH(int, t);
+        QFETCH(int, eventEvery);
+        QFETCH(int, pumps);
+        QFETCH(qint64, elapsed);
+        Drill d("dog<>cat\r\n");
+        d.h.clock.now = start;
+        qint64 lastWake = start;
+        QList<qint64> deadlines;
+        d.h.pump.onPump = [&](int) {
+            // The fake pump has moved the clock on to the deadline, if it lies ahead.
+            if (t > 0)
+                deadlines << d.h.clock.now;
+            if (eventEvery > 0)
+                d.h.clock.now = lastWake += eventEvery;
+        };
+        d.form()->Wait(t);
+        QCOMPARE(d.h.pump.pumps, pumps);
+        QCOMPARE(d.h.clock.now - start, elapsed);
+        if (t > 0)
+            QCOMPARE(deadlines, QList<qint64>(pumps, start + t)); // one deadline, not restarted per turn
+        QVERIFY(d.h.messageBox.shown.isEmpty());
+    }
+
+    void endMidDrill_data()
+    {
+        QTest::addColumn<bool>("closeWindow");
+        QTest::addColumn<int>("atPump");
+        QTest::addColumn<int>("draws");
+        QTest::addColumn<QString>("shown");
+        for (bool close : {false, true}) {
+            const QByteArray how = close ? "close_window_" : "exit_button_";
+            QTest::newRow((how + "before_first_flash").constData()) << close << 1 << 0 << "[ 0||]";
+            QTest::newRow((how + "word_shown").constData()) << close << 2 << 1 << "[ 1|dog|]";
+            QTest::newRow((how + "meaning_shown").constData()) << close << 3 << 1 << "[ 1|dog|cat]";
+            QTest::newRow((how + "second_flash").constData()) << close << 4 << 1 << "[ 1|dog|]";
+        }
+    }
+
+    // The end of the program stops the drill at once: no further pump, draw, read or label change.
+    void endMidDrill()
+    {
+        QFETCH(bool, closeWindow);
+        QFETCH(int, atPump);
+        QFETCH(int, draws);
+        QFETCH(QString, shown);
+        Drill d("dog<>cat\r\n");
+        d.h.pump.onPump = [&](int pumps) {
+            d.record(QStringLiteral("pump ") + d.shown());
+            if (pumps != atPump)
+                return;
+            // Were the drill to read again, a missing file would be one more error report.
+            QFile::remove(d.path);
+            if (closeWindow)
+                d.form()->close();
+            else
+                QTest::mouseClick(d.button("Command2"), Qt::LeftButton);
+        };
+        QTest::mouseClick(d.button("Command1"), Qt::LeftButton);
+        QVERIFY(d.h.app.hasEnded());
+        QCOMPARE(d.h.app.exitStatus(), 0);
+        QCOMPARE(d.h.pump.pumps, atPump);
+        QCOMPARE(d.h.random.draws, draws);
+        QVERIFY(d.log.last().endsWith(QStringLiteral("pump ") + shown));
+        QCOMPARE(d.shown(), shown);
+        QVERIFY(!d.form()->isVisible());
+        QVERIFY(d.h.messageBox.shown.isEmpty());
+    }
+
+    void runtimeErrors_data()
+    {
+        QTest::addColumn<std::optional<QByteArray>>("bytes");
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<float>("r");
+        QTest::addColumn<bool>("removeDuringFirstFlash");
+        QTest::addColumn<QStringList>("report"); // besides the path, where the report names it
+        QTest::addColumn<bool>("namesFile");
+        QTest::addColumn<int>("pumps");
+        QTest::addColumn<QString>("shown"); // the drill window when the error is reported
+
+        const std::optional<QByteArray> missing;
+        const QString notFound = "ファイルが見つかりません";
+        const QString pastEnd = "ファイルの終わりを越えて読み込もうとしました";
+        const QString subscript = "インデックスが有効範囲にありません";
+        const QString overflow = "オーバーフローしました";
+
+        QTest::newRow("missing_at_start") << missing << "2" << 0.0f << false << QStringList{notFound} << true << 0 << "[ 0||]";
+        QTest::newRow("empty_dictionary") << std::optional<QByteArray>("") << "2" << 0.0f << false
+                                          << QStringList{pastEnd, "行: 1"} << true << 1 << "[ 0||]";
+        QTest::newRow("no_separator") << std::optional<QByteArray>("dog\r\n") << "2" << 0.0f << false
+                                      << QStringList{subscript, "行: 1", "dog"} << true << 2 << "[ 1|dog|]";
+        QTest::newRow("blank_line") << std::optional<QByteArray>("\r\n") << "2" << 0.0f << false
+                                    << QStringList{subscript, "行: 1", "空行"} << true << 1 << "[ 1||]";
+        QTest::newRow("no_separator_among_entries") << std::optional<QByteArray>("a<>b\r\nc<>d\r\ne f\r\n") << "2" << 0.9f
+                                                    << false << QStringList{subscript, "行: 3", "e f"} << true << 2 << "[ 3|e f|]";
+        QTest::newRow("blank_line_among_entries") << std::optional<QByteArray>("a<>b\r\n\r\nc<>d\r\n") << "2" << 0.5f << false
+                                                  << QStringList{subscript, "行: 2", "空行"} << true << 1 << "[ 2||]";
+        QTest::newRow("half_period_overflow") << std::optional<QByteArray>("dog<>cat\r\n") << "5E6" << 0.0f << false
+                                              << QStringList{overflow, "32"} << false << 1 << "[ 1|dog|]";
+        QTest::newRow("too_many_lines") << std::optional<QByteArray>(numberedDictionary(32768)) << "2" << 0.0f << false
+                                        << QStringList{overflow, "32767"} << true << 0 << "[ 0||]";
+        QTest::newRow("removed_while_running") << std::optional<QByteArray>("dog<>cat\r\n") << "2" << 0.0f << true
+                                               << QStringList{notFound} << true << 4 << "[ 1|dog|]";
+    }
+
+    void runtimeErrors()
+    {
+        QFETCH(std::optional<QByteArray>, bytes);
+        QFETCH(QString, speed);
+        QFETCH(float, r);
+        QFETCH(bool, removeDuringFirstFlash);
+        QFETCH(QStringList, report);
+        QFETCH(bool, namesFile);
+        QFETCH(int, pumps);
+        QFETCH(QString, shown);
+        Drill d(bytes, speed);
+        d.h.random.values = {r};
+        d.duringPump = [&](int n) {
+            if (removeDuringFirstFlash && n == 2)
+                QFile::remove(d.path);
+        };
+        QString shownAtReport;
+        bool bottomRowSwapped = false;
+        d.h.messageBox.onShow = [&](const QString &) {
+            shownAtReport = d.shown();
+            bottomRowSwapped = d.counter()->isVisible() && !d.text1()->isVisible();
+        };
+        d.run(100);
+
+        QCOMPARE(d.h.messageBox.shown.size(), 1);
+        const QString text = d.h.messageBox.shown.first();
+        QVERIFY2(text.startsWith(QStringLiteral("実行時エラー: ") + report.first()), qPrintable(text));
+        for (const QString &part : report)
+            QVERIFY2(text.contains(part), qPrintable(part + " not in: " + text));
+        QCOMPARE(text.contains(d.path), namesFile);
+        QCOMPARE(shownAtReport, shown);
+        QVERIFY(bottomRowSwapped);
+        QVERIFY(d.h.app.hasEnded());
+        QCOMPARE(d.h.app.exitStatus(), 1);
+        QCOMPARE(d.h.pump.pumps, pumps);
+        QVERIFY(!d.form()->isVisible());
+    }
+
+    void realClockWait_data()
+    {
+        QTest::addColumn<int>("t");
+        QTest::addColumn<bool>("eventPending");
+        QTest::newRow("negative_nothing_pending") << -1 << false;
+        QTest::newRow("zero_nothing_pending") << 0 << false;
+        QTest::newRow("zero_event_pending") << 0 << true;
+        QTest::newRow("thirty_ms_nothing_pending") << 30 << false;
+        QTest::newRow("thirty_ms_event_pending") << 30 << true;
+    }
+
+    // On the real event loop: a wait with nothing to do does not block for ever, a timed one
+    // lasts at least its time, and an event that comes meanwhile is handled.
+    void realClockWait()
+    {
+        QFETCH(int, t);
+        QFETCH(bool, eventPending);
+        RealDrillWindow w;
+        QCoreApplication::processEvents();
+        bool handled = false;
+        if (eventPending)
+            QTimer::singleShot(0, [&] { handled = true; });
+        QElapsedTimer timer;
+        timer.start();
+        w.form()->Wait(t);
+        QVERIFY(timer.elapsed() >= t);
+        QCOMPARE(handled, eventPending);
+    }
+
+    void realClockWaitEndsWithTheProgram()
+    {
+        RealDrillWindow w;
+        constexpr int Long = 600000;
+        QTimer::singleShot(10, w.form()->findChild<QPushButton *>(QStringLiteral("Command2")), &QPushButton::click);
+        QElapsedTimer timer;
+        timer.start();
+        w.form()->Wait(Long);
+        QVERIFY(w.app.hasEnded());
+        QVERIFY(timer.elapsed() < Long);
+    }
+
+};
+
+TAMBERLO_QTEST_MAIN(DrillTest)
+#include "drill_test.moc"
