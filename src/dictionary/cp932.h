@@ -8,7 +8,8 @@
 // Conversion between code page 932 (Windows Shift_JIS) and UTF-8.
 namespace tamberlo {
 
-// Never fails: each byte sequence that is not valid code page 932 becomes U+FFFD.
+// Never fails: each byte sequence that is not valid code page 932 becomes U+FFFD. After an invalid
+// sequence decoding resumes at the next byte, so a lead byte with a bad trail byte costs only itself.
 std::string decodeCp932(std::string_view bytes);
 
 struct Cp932Encoding {
@@ -17,7 +18,9 @@ struct Cp932Encoding {
     bool ok() const { return unencodable.empty(); }
 };
 
-// Invalid UTF-8 counts as unencodable (U+FFFD).
+// A character is encodable only when it decodes back to itself: look-alikes such as U+00A5 or
+// U+301C, which would come back as a backslash or U+FF5E, are unencodable. Each byte of invalid
+// UTF-8 counts as one unencodable U+FFFD.
 Cp932Encoding encodeCp932(std::string_view utf8);
 
 } // namespace tamberlo

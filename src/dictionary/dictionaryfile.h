@@ -13,8 +13,9 @@ namespace tamberlo {
 inline constexpr std::int16_t MaxEntries = 32767;
 inline constexpr std::string_view EntrySeparator = "<>";
 
-// True when a regular file of that name exists (relative to the working directory).
-// '*' and '?' in the last path component are wildcards; every other character is literal.
+// True when a regular file of that name exists (relative to the working directory); dotfiles
+// count, directories do not. '*' and '?' in the last path component are wildcards ('?' is one
+// UTF-8 character); every other character is literal, and names match case-sensitively.
 bool dictionaryExists(const std::string &path);
 
 enum class CreateResult { Created, AlreadyExists };
@@ -24,11 +25,12 @@ enum class CreateResult { Created, AlreadyExists };
 CreateResult createEmptyDictionary(const std::string &path);
 
 // Number of lines: a line ends at CR LF or a lone CR; text after the last line end is one more line.
-// FileNotFound when missing, Overflow above 32767 lines.
+// FileNotFound when missing, Overflow above 32767 lines, FileAccess when it cannot be read.
 std::int16_t countEntries(const std::string &path);
 
 // The n-th line (1-based) without its line end, decoded to UTF-8.
-// FileNotFound when missing, InputPastEndOfFile when the file has fewer than n lines.
+// FileNotFound when missing, InputPastEndOfFile when the file has fewer than n lines,
+// SubscriptOutOfRange for n < 1, FileAccess when it cannot be read.
 std::string readEntry(const std::string &path, std::int16_t n);
 
 // Appends word "<>" meaning CR LF in one write and flushes it to disk; if the file's last line
