@@ -47,5 +47,8 @@ screenshots: build
 package: build
 	@cd $(BUILD) && cpack -G DEB
 
+install: build
+	@cmake --install $(BUILD)
+
 clean:
 	rm -rf $(BUILD) build-*

@@ -18,20 +18,15 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb on the first free display from :90 on.
+# Starts Xvfb on a display it picks itself (-displayfd), so parallel runs never race for one.
 start_xvfb() {
-    local n
-    for n in $(seq 90 140); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        for _ in $(seq 100); do
-            [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
-            kill -0 "$XVFB_PID" 2>/dev/null || break
-            sleep 0.05
-        done
-    done
-    fail "could not start Xvfb"
+    local fifo="$E2E_TMP/displayfd" n=""
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$E2E_TMP/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    read -r -t 20 n <"$fifo" || true
+    [ -n "$n" ] || fail "could not start Xvfb: $(cat "$E2E_TMP/xvfb.log")"
+    export DISPLAY=":$n"
 }
 
 # start_app BINARY [WORKDIR]: runs the program with its output in $E2E_TMP/app.log.
