@@ -205,11 +205,11 @@ CreateResult createEmptyDictionary(const std::string &path)
     const int err = errno;
     if (err == EEXIST) {
         struct stat st;
-        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        const bool found = ::stat(path.c_str(), &st) == 0;
+        if (found && S_ISREG(st.st_mode))
             return CreateResult::AlreadyExists;
         // A directory, or a name that exists but is no file (a dangling link, a device).
-        const bool directory = ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        throwSystem(ErrorKind::FileAccess, path, directory ? EISDIR : EEXIST);
+        throwSystem(ErrorKind::FileAccess, path, found && S_ISDIR(st.st_mode) ? EISDIR : EEXIST);
     }
     throwSystem(ErrorKind::FileAccess, path, err);
 }
@@ -323,8 +323,9 @@ void appendEntry(const std::string &path, const std::string &word, const std::st
     if (originalSize > 0) {
         char tail[2] = {};
         const off_t tailSize = originalSize >= 2 ? 2 : 1;
-        if (::pread(fd, tail, static_cast<std::size_t>(tailSize), originalSize - tailSize) != tailSize)
-            throwSystem(ErrorKind::FileAccess, path, errno ? errno : EIO);
+        const ssize_t got = ::pread(fd, tail, static_cast<std::size_t>(tailSize), originalSize - tailSize);
+        if (got != tailSize)
+            throwSystem(ErrorKind::FileAccess, path, got < 0 ? errno : EIO);
         const char last = tail[tailSize - 1];
         const char beforeLast = tailSize == 2 ? tail[0] : 0;
         // Without this the new entry would be glued onto the old last line.
