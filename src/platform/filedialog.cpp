@@ -1,5 +1,6 @@
 #include "filedialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 
 namespace tamberlo {
@@ -15,6 +16,8 @@ std::optional<QString> QtFileDialog::getOpenFileName(QWidget *parent, const Open
     if (!request.selectedFilter.isEmpty())
         dialog.selectNameFilter(request.selectedFilter);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    // Qt would otherwise open wherever its settings file says it was last, even in an earlier run.
+    dialog.setDirectory(QDir::currentPath());
     if (!request.initialFile.isEmpty())
         dialog.selectFile(request.initialFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
