@@ -1,0 +1,174 @@
+// The real file-open dialog, driven while it is open: where it starts, what it shows, and which
+// answers it gives back.
+
+#include "filedialog.h"
+#include "testmain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+using namespace tamberlo;
+
+namespace {
+const QString Filter = QStringLiteral("Tamberlo 辞書(*.tmb)");
+
+OpenFileRequest dictionaryRequest(const QString &initialFile = {})
+{
+    return {initialFile, {Filter}, Filter, QStringLiteral("tmb")};
+}
+
+// Runs `act` once a modal widget of type T is open, from inside its event loop.
+template <typename T>
+void whenOpen(std::function<void(T *)> act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto *widget = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(widget);
+        }
+    });
+    timer->start();
+}
+
+QLineEdit *fileNameBox(QFileDialog *dialog)
+{
+    return dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+}
+
+void type(QFileDialog *dialog, const QString &text)
+{
+    QLineEdit *box = fileNameBox(dialog);
+    box->setText(text); // typed key by key, the name would open the completer's popup
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+void touch(const QString &path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const QString &path) : m_old(QDir::currentPath()) { QDir::setCurrent(path); }
+    ~WorkingDirectory() { QDir::setCurrent(m_old); }
+
+private:
+    QString m_old;
+};
+} // namespace
+
+class FileDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        // Qt's dialog keeps its own settings file; keep ours out of the user's.
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+    void opensInTheWorkingDirectory()
+    {
+        QTemporaryDir elsewhere;
+        QTemporaryDir here;
+        touch(elsewhere.filePath("before.tmb"));
+        QtFileDialog dialog;
+        // An earlier dialog in another folder: Qt would open the next one there again.
+        whenOpen<QFileDialog>([&](QFileDialog *d) { type(d, elsewhere.filePath("before.tmb")); });
+        QVERIFY(dialog.getOpenFileName(nullptr, dictionaryRequest()));
+
+        WorkingDirectory cwd(here.path());
+        QString directory;
+        QString shownName = QStringLiteral("<unset>");
+        QString shownFilter;
+        whenOpen<QFileDialog>([&](QFileDialog *d) {
+            directory = d->directory().absolutePath();
+            shownName = fileNameBox(d)->text();
+            shownFilter = d->selectedNameFilter();
+            d->reject();
+        });
+        QCOMPARE(dialog.getOpenFileName(nullptr, dictionaryRequest()), std::nullopt);
+        QCOMPARE(directory, QDir(here.path()).absolutePath());
+        QCOMPARE(shownName, QString());
+        QCOMPARE(shownFilter, Filter);
+    }
+
+    void showsTheInitialFileAndReturnConfirmsIt()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("sub"));
+        const QString file = dir.filePath("sub/words.tmb");
+        touch(file);
+        WorkingDirectory cwd(dir.path());
+        QtFileDialog dialog;
+        QString directory;
+        QString shownName;
+        whenOpen<QFileDialog>([&](QFileDialog *d) {
+            directory = d->directory().absolutePath();
+            shownName = fileNameBox(d)->text();
+            QTest::keyClick(fileNameBox(d), Qt::Key_Return);
+        });
+        QCOMPARE(dialog.getOpenFileName(nullptr, dictionaryRequest(file)), std::optional<QString>(file));
+        QCOMPARE(directory, dir.filePath("sub"));
+        QCOMPARE(shownName, QStringLiteral("words.tmb"));
+    }
+
+    void typedNameIsCompleted_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("without_extension") << "words" << "words.tmb";
+        QTest::newRow("with_extension") << "words.tmb" << "words.tmb";
+        QTest::newRow("other_extension_kept") << "notes.txt" << "notes.txt";
+        QTest::newRow("japanese_name") << "単語" << "単語.tmb";
+    }
+
+    void typedNameIsCompleted()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, chosen);
+        QTemporaryDir dir;
+        for (const char *name : {"words.tmb", "notes.txt", "単語.tmb"})
+            touch(dir.filePath(QString::fromUtf8(name)));
+        WorkingDirectory cwd(dir.path());
+        QtFileDialog dialog;
+        whenOpen<QFileDialog>([&](QFileDialog *d) { type(d, typed); });
+        QCOMPARE(dialog.getOpenFileName(nullptr, dictionaryRequest()), std::optional<QString>(dir.filePath(chosen)));
+    }
+
+    void missingFileIsNotAccepted()
+    {
+        QTemporaryDir dir;
+        WorkingDirectory cwd(dir.path());
+        QtFileDialog dialog;
+        bool warned = false;
+        bool stillOpen = false;
+        whenOpen<QFileDialog>([&](QFileDialog *d) {
+            whenOpen<QMessageBox>([&](QMessageBox *box) {
+                warned = true;
+                box->accept();
+            });
+            type(d, QStringLiteral("nothere"));
+            stillOpen = d->isVisible();
+            d->reject();
+        });
+        QCOMPARE(dialog.getOpenFileName(nullptr, dictionaryRequest()), std::nullopt);
+        QVERIFY(warned);
+        QVERIFY(stillOpen);
+        QVERIFY(!QFile::exists(dir.filePath("nothere.tmb")));
+    }
+};
+
+TAMBERLO_QTEST_MAIN(FileDialogTest)
+#include "filedialog_test.moc"

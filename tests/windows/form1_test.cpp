@@ -1,0 +1,360 @@
+// The main menu through its seams: creating dictionaries in the working directory, choosing one in
+// the file dialog (and what the dialog remembers within one life of the window), and its messages.
+
+#include "commondialog.h"
+#include "fakes.h"
+#include "testmain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace tamberlo;
+using namespace tamberlo::testing;
+
+namespace {
+const QString SelectPrompt = QStringLiteral("辞書選択を押して辞書ファイルを選択してください");
+const QString NamePrompt = QStringLiteral("新規辞書名を入力してください");
+const QString Created = QStringLiteral("辞書ファイルを作成しました");
+const QString AlreadyExists = QStringLiteral("その名前の辞書ファイルはすでに存在します");
+const QString NotCreated = QStringLiteral("辞書ファイルを作成できませんでした\n");
+const QString NoDictionary = QStringLiteral("辞書ファイルを選択してください。");
+
+// Form1 creates dictionaries in the process's working directory: give each test its own.
+class WorkingDirectory {
+public:
+    WorkingDirectory() : m_old(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
+    ~WorkingDirectory() { QDir::setCurrent(m_old); }
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_old;
+};
+
+void click(Harness &h, const char *button)
+{
+    QPushButton *b = h.control<QPushButton>(Window::Form1, button);
+    QVERIFY2(b, button);
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+QString label3(const Harness &h) { return h.control<QLabel>(Window::Form1, "Label3")->text(); }
+QLineEdit *text1(const Harness &h) { return h.control<QLineEdit>(Window::Form1, "Text1"); }
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray read(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QString reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+} // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void createNamesTheFileAfterTheText_data()
+    {
+        QTest::addColumn<bool>("touchText");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("plain_name") << true << "words" << "words.tmb";
+        QTest::newRow("untouched_prompt") << false << "" << (NamePrompt + ".tmb");
+        QTest::newRow("extension_typed_gets_it_twice") << true << "words.tmb" << "words.tmb.tmb";
+        QTest::newRow("empty_text") << true << "" << ".tmb";
+        QTest::newRow("blanks_kept") << true << " a b " << " a b .tmb";
+        QTest::newRow("japanese_name") << true << "単語帳" << "単語帳.tmb";
+        QTest::newRow("pattern_without_match_is_taken_literally") << true << "w*" << "w*.tmb";
+    }
+
+    void createNamesTheFileAfterTheText()
+    {
+        QFETCH(bool, touchText);
+        QFETCH(QString, typed);
+        QFETCH(QString, fileName);
+        WorkingDirectory cwd;
+        Harness h;
+        h.app.start();
+        if (touchText)
+            text1(h)->setText(typed);
+        const QString before = text1(h)->text();
+        click(h, "Command5");
+        QCOMPARE(h.messageBox.shown, QStringList{Created});
+        QCOMPARE(QDir(cwd.path()).entryList(QDir::Files | QDir::Hidden), QStringList{fileName});
+        QCOMPARE(read(cwd.file(fileName)), QByteArray());
+        // The new file is not selected, and the name stays in the box.
+        QVERIFY(h.module.DictionaryPath.empty());
+        QCOMPARE(label3(h), SelectPrompt);
+        QCOMPARE(text1(h)->text(), before);
+        QVERIFY(!h.app.hasEnded());
+    }
+
+    void createTwiceLeavesTheFirstFileAlone()
+    {
+        WorkingDirectory cwd;
+        Harness h;
+        h.app.start();
+        text1(h)->setText(QStringLiteral("words"));
+        click(h, "Command5");
+        QCOMPARE(read(cwd.file("words.tmb")), QByteArray());
+        write(cwd.file("words.tmb"), "dog<>\x8c\xa2\r\n"); // filled in since
+        click(h, "Command5");
+        QCOMPARE(h.messageBox.shown, (QStringList{Created, AlreadyExists}));
+        QCOMPARE(read(cwd.file("words.tmb")), QByteArray("dog<>\x8c\xa2\r\n"));
+    }
+
+    void existingNameIsNeverCreated_data()
+    {
+        QTest::addColumn<QString>("present");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("same_name") << "a.tmb" << "a";
+        QTest::newRow("star_matches_any_dictionary") << "words.tmb" << "*";
+        QTest::newRow("star_inside_name") << "my words.tmb" << "my*";
+        QTest::newRow("question_mark_one_character") << "ab.tmb" << "a?";
+        QTest::newRow("star_matches_japanese_name") << "単語.tmb" << "単*";
+    }
+
+    void existingNameIsNeverCreated()
+    {
+        QFETCH(QString, present);
+        QFETCH(QString, typed);
+        WorkingDirectory cwd;
+        write(cwd.file(present), "a<>b\r\n");
+        Harness h;
+        h.app.start();
+        text1(h)->setText(typed);
+        click(h, "Command5");
+        QCOMPARE(h.messageBox.shown, QStringList{AlreadyExists});
+        QCOMPARE(QDir(cwd.path()).entryList(QDir::Files), QStringList{present});
+        QCOMPARE(read(cwd.file(present)), QByteArray("a<>b\r\n"));
+    }
+
+    void nameThatCannotBeCreatedIsReportedAndTheProgramGoesOn_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("directoryToMake");
+        QTest::addColumn<int>("err");
+        QTest::newRow("no_such_folder") << "missing/words" << "" << ENOENT;
+        QTest::newRow("directory_of_that_name") << "words" << "words.tmb" << EISDIR;
+        QTest::newRow("folder_is_a_file") << "plain.tmb/words" << "" << ENOTDIR;
+        QTest::newRow("name_too_long") << QString(300, QLatin1Char('x')) << "" << ENAMETOOLONG;
+        QTest::newRow("no_permission") << "/sys/words" << "" << EACCES; // even root may not create there
+    }
+
+    void nameThatCannotBeCreatedIsReportedAndTheProgramGoesOn()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, directoryToMake);
+        QFETCH(int, err);
+        WorkingDirectory cwd;
+        if (QDir::isAbsolutePath(typed)) {
+            const QByteArray probe = QFile::encodeName(typed + ".tmb");
+            const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+            const int probeErr = errno;
+            if (fd >= 0) {
+                ::close(fd);
+                ::unlink(probe.constData());
+            }
+            if (fd >= 0 || probeErr != err)
+                QSKIP("this system lets that name be created or refuses it for another reason");
+        }
+        if (!directoryToMake.isEmpty())
+            QVERIFY(QDir(cwd.path()).mkdir(directoryToMake));
+        write(cwd.file("plain.tmb"), "");
+        const QStringList before = QDir(cwd.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        Harness h;
+        h.module.DictionaryPath = "/chosen/earlier.tmb";
+        h.app.start();
+        text1(h)->setText(typed);
+        click(h, "Command5");
+        QCOMPARE(h.messageBox.shown.size(), 1);
+        const QString shown = h.messageBox.shown.first();
+        QVERIFY2(shown.startsWith(NotCreated), qPrintable(shown));
+        QCOMPARE(shown.mid(NotCreated.size()), reason(err));
+        QVERIFY(!h.app.hasEnded());
+        QVERIFY(h.app.window(Window::Form1)->isVisible());
+        QCOMPARE(QDir(cwd.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+        QCOMPARE(h.module.DictionaryPath, std::string("/chosen/earlier.tmb"));
+        QCOMPARE(label3(h), QStringLiteral("/chosen/earlier.tmb"));
+        QCOMPARE(text1(h)->text(), typed);
+        // Still usable: a good name now goes through.
+        text1(h)->setText(QStringLiteral("good"));
+        click(h, "Command5");
+        QCOMPARE(h.messageBox.shown.last(), Created);
+    }
+
+    void selectAsksForDictionaries()
+    {
+        WorkingDirectory cwd;
+        Harness h;
+        h.app.start();
+        h.fileDialog.answers = {std::nullopt};
+        click(h, "Command4");
+        QCOMPARE(h.fileDialog.requests.size(), std::size_t(1));
+        const OpenFileRequest &request = h.fileDialog.requests.front();
+        QCOMPARE(request.nameFilters, QStringList{QStringLiteral("Tamberlo 辞書(*.tmb)")});
+        QCOMPARE(request.selectedFilter, QStringLiteral("Tamberlo 辞書(*.tmb)"));
+        QCOMPARE(request.defaultSuffix, QStringLiteral("tmb"));
+        QCOMPARE(request.initialFile, QString());
+        QVERIFY(h.messageBox.shown.isEmpty());
+    }
+
+    void firstCancelEmptiesPathAndLabel()
+    {
+        WorkingDirectory cwd;
+        Harness h;
+        h.app.start();
+        click(h, "Command4");
+        QVERIFY(h.module.DictionaryPath.empty());
+        QCOMPARE(label3(h), QString());
+        click(h, "Command1");
+        QCOMPARE(h.messageBox.shown, QStringList{NoDictionary});
+    }
+
+    void dialogRemembersItsFileForOneLifeOfTheWindow()
+    {
+        WorkingDirectory cwd;
+        const QString a = cwd.file("a.tmb");
+        write(a, "");
+        Harness h;
+        h.app.start();
+
+        h.fileDialog.answers = {a, std::nullopt};
+        click(h, "Command4"); // confirm A
+        QCOMPARE(QString::fromStdString(h.module.DictionaryPath), a);
+        QCOMPARE(label3(h), a);
+        click(h, "Command4"); // cancel: A again
+        QCOMPARE(QString::fromStdString(h.module.DictionaryPath), a);
+        QCOMPARE(label3(h), a);
+        QCOMPARE(h.fileDialog.requests.at(0).initialFile, QString());
+        QCOMPARE(h.fileDialog.requests.at(1).initialFile, a);
+
+        click(h, "Command2"); // word entry, then back to a fresh main menu
+        QTest::mouseClick(h.control<QPushButton>(Window::Form3, "Command2"), Qt::LeftButton);
+        QCOMPARE(label3(h), a);
+        QCOMPARE(QString::fromStdString(h.module.DictionaryPath), a);
+
+        click(h, "Command4"); // cancel in the fresh window: nothing to fall back on
+        QCOMPARE(h.fileDialog.requests.at(2).initialFile, QString());
+        QVERIFY(h.module.DictionaryPath.empty());
+        QCOMPARE(label3(h), QString());
+        QVERIFY(h.messageBox.shown.isEmpty());
+    }
+
+    void confirmedFileIsRememberedOverAnEarlierOne()
+    {
+        WorkingDirectory cwd;
+        const QString a = cwd.file("a.tmb");
+        const QString b = cwd.file("b.tmb");
+        Harness h;
+        h.app.start();
+        h.fileDialog.answers = {a, b, std::nullopt};
+        click(h, "Command4");
+        click(h, "Command4");
+        click(h, "Command4");
+        QCOMPARE(h.fileDialog.requests.at(2).initialFile, b);
+        QCOMPARE(QString::fromStdString(h.module.DictionaryPath), b);
+    }
+
+    void confirmedFolderBecomesTheWorkingDirectory()
+    {
+        WorkingDirectory cwd;
+        QVERIFY(QDir(cwd.path()).mkpath("sub/deeper"));
+        const QString chosen = cwd.file("sub/deeper/old.tmb");
+        write(chosen, "a<>b\r\n");
+        Harness h;
+        h.app.start();
+        h.fileDialog.answers = {chosen, std::nullopt};
+        click(h, "Command4");
+        QCOMPARE(QDir::currentPath(), cwd.file("sub/deeper"));
+        click(h, "Command4"); // a cancel leaves the working directory where it is
+        QCOMPARE(QDir::currentPath(), cwd.file("sub/deeper"));
+
+        text1(h)->setText(QStringLiteral("new"));
+        click(h, "Command5");
+        QCOMPARE(h.messageBox.shown, QStringList{Created});
+        QVERIFY(QFile::exists(cwd.file("sub/deeper/new.tmb")));
+        QVERIFY(!QFile::exists(cwd.file("new.tmb")));
+    }
+
+    void relativeAnswerBecomesAFullPath()
+    {
+        WorkingDirectory cwd;
+        QVERIFY(QDir(cwd.path()).mkdir("sub"));
+        Harness h;
+        h.app.start();
+        h.fileDialog.answers = {QStringLiteral("sub/../sub/x.tmb")};
+        click(h, "Command4");
+        QCOMPARE(QString::fromStdString(h.module.DictionaryPath), cwd.file("sub/x.tmb"));
+        QCOMPARE(label3(h), cwd.file("sub/x.tmb"));
+    }
+
+    void selectedPathOpensTheOtherWindows_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("opened");
+        QTest::newRow("start_drill") << "Command1" << int(Window::Form2);
+        QTest::newRow("add_words") << "Command2" << int(Window::Form3);
+    }
+
+    void selectedPathOpensTheOtherWindows()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, opened);
+        WorkingDirectory cwd;
+        const QString a = cwd.file("a.tmb");
+        write(a, "dog<>\x8c\xa2\r\n");
+        Harness h;
+        h.app.start();
+        click(h, qPrintable(button));
+        QCOMPARE(h.messageBox.shown, QStringList{NoDictionary});
+        h.fileDialog.answers = {a};
+        click(h, "Command4");
+        click(h, qPrintable(button));
+        QCOMPARE(h.messageBox.shown, QStringList{NoDictionary});
+        QVERIFY(!h.app.window(Window::Form1));
+        QVERIFY(h.app.window(static_cast<Window>(opened))->isVisible());
+    }
+
+    void filterTextBecomesQtFilters_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("qt");
+        QTest::newRow("description_shows_its_pattern") << "Tamberlo 辞書(*.tmb)|*.tmb"
+                                                        << QStringList{"Tamberlo 辞書(*.tmb)"};
+        QTest::newRow("description_without_pattern") << "Dictionaries|*.tmb" << QStringList{"Dictionaries (*.tmb)"};
+        QTest::newRow("description_shows_another_pattern") << "Text(*.txt)|*.tmb"
+                                                            << QStringList{"Text(*.txt) (*.tmb)"};
+        QTest::newRow("several_patterns") << "Word lists|*.tmb;*.txt" << QStringList{"Word lists (*.tmb *.txt)"};
+        QTest::newRow("two_entries") << "A|*.a|B|*.b" << QStringList{"A (*.a)", "B (*.b)"};
+        QTest::newRow("dangling_description_dropped") << "A|*.a|B" << QStringList{"A (*.a)"};
+        QTest::newRow("empty") << "" << QStringList{};
+    }
+
+    void filterTextBecomesQtFilters()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, qt);
+        QCOMPARE(qtNameFilters(filter), qt);
+    }
+};
+
+TAMBERLO_QTEST_MAIN(Form1Test)
+#include "form1_test.moc"
