@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs every benchmark binary of a build, then times `wc -l` on the full dictionary the
-# dictionary benchmark uses, as a yardstick for counting entries.
+# Runs every benchmark binary of a build and the drill benchmark, then times `wc -l` on the full
+# dictionary the dictionary benchmark uses, as a yardstick for counting entries.
 # Usage: tools/bench.sh BUILD_DIR
 set -euo pipefail
 
@@ -15,6 +15,10 @@ for bin in "${binaries[@]}"; do
     echo "== $(basename "$bin")"
     "$bin"
 done
+
+# The drill on the real program under Xvfb (skips itself when Xvfb or xdotool is missing).
+echo "== drill_bench.sh"
+"$(dirname "$0")/../bench/drill_bench.sh" "$build/src/tamberlo"
 
 dictionary_bench="$benchdir/dictionary_bench"
 [ -x "$dictionary_bench" ] || exit 0
