@@ -79,8 +79,6 @@ private slots:
         QTest::newRow("untouched_prompt") << false << "" << (NamePrompt + ".tmb");
         QTest::newRow("extension_typed_gets_it_twice") << true << "words.tmb" << "words.tmb.tmb";
         QTest::newRow("empty_text") << true << "" << ".tmb";
-        QTest::newRow("blanks_kept") << true << " a b " << " a b .tmb";
-        QTest::newRow("japanese_name") << true << "単語帳" << "単語帳.tmb";
         QTest::newRow("pattern_without_match_is_taken_literally") << true << "w*" << "w*.tmb";
     }
 
@@ -294,45 +292,6 @@ private slots:
         QVERIFY(!QFile::exists(cwd.file("new.tmb")));
     }
 
-    void relativeAnswerBecomesAFullPath()
-    {
-        WorkingDirectory cwd;
-        QVERIFY(QDir(cwd.path()).mkdir("sub"));
-        Harness h;
-        h.app.start();
-        h.fileDialog.answers = {QStringLiteral("sub/../sub/x.tmb")};
-        click(h, "Command4");
-        QCOMPARE(QString::fromStdString(h.module.DictionaryPath), cwd.file("sub/x.tmb"));
-        QCOMPARE(label3(h), cwd.file("sub/x.tmb"));
-    }
-
-    void selectedPathOpensTheOtherWindows_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("opened");
-        QTest::newRow("start_drill") << "Command1" << int(Window::Form2);
-        QTest::newRow("add_words") << "Command2" << int(Window::Form3);
-    }
-
-    void selectedPathOpensTheOtherWindows()
-    {
-        QFETCH(QString, button);
-        QFETCH(int, opened);
-        WorkingDirectory cwd;
-        const QString a = cwd.file("a.tmb");
-        write(a, "dog<>\x8c\xa2\r\n");
-        Harness h;
-        h.app.start();
-        click(h, qPrintable(button));
-        QCOMPARE(h.messageBox.shown, QStringList{NoDictionary});
-        h.fileDialog.answers = {a};
-        click(h, "Command4");
-        click(h, qPrintable(button));
-        QCOMPARE(h.messageBox.shown, QStringList{NoDictionary});
-        QVERIFY(!h.app.window(Window::Form1));
-        QVERIFY(h.app.window(static_cast<Window>(opened))->isVisible());
-    }
-
     void filterTextBecomesQtFilters_data()
     {
         QTest::addColumn<QString>("filter");
@@ -340,11 +299,8 @@ private slots:
         QTest::newRow("description_shows_its_pattern") << "Tamberlo 辞書(*.tmb)|*.tmb"
                                                         << QStringList{"Tamberlo 辞書(*.tmb)"};
         QTest::newRow("description_without_pattern") << "Dictionaries|*.tmb" << QStringList{"Dictionaries (*.tmb)"};
-        QTest::newRow("description_shows_another_pattern") << "Text(*.txt)|*.tmb"
-                                                            << QStringList{"Text(*.txt) (*.tmb)"};
         QTest::newRow("several_patterns") << "Word lists|*.tmb;*.txt" << QStringList{"Word lists (*.tmb *.txt)"};
         QTest::newRow("two_entries") << "A|*.a|B|*.b" << QStringList{"A (*.a)", "B (*.b)"};
-        QTest::newRow("dangling_description_dropped") << "A|*.a|B" << QStringList{"A (*.a)"};
         QTest::newRow("empty") << "" << QStringList{};
     }
 
