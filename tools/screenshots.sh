@@ -21,12 +21,6 @@ shot() { # WINDOW NAME
     echo "wrote $out/$2.png"
 }
 
-dismiss_message() {
-    sleep 0.4
-    xdotool key --clearmodifiers Return
-    sleep 0.3
-}
-
 cp "$root/examples/basic-english.tmb" "$E2E_TMP/basic-english.tmb"
 start_xvfb
 start_app "$build/src/tamberlo" "$E2E_TMP"
@@ -61,4 +55,4 @@ for _ in $(seq 100); do
 done
 shot "$win" form2
 click "$win" $(at 6240 2640 1095 495)
-wait_exit 5 >/dev/null
+wait_exit 5

@@ -27,6 +27,12 @@ start_xvfb() {
     read -r -t 20 n <"$fifo" || true
     [ -n "$n" ] || fail "could not start Xvfb: $(cat "$E2E_TMP/xvfb.log")"
     export DISPLAY=":$n"
+    # Only a server that answers a client is ready for the program.
+    for _ in $(seq 100); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.05
+    done
+    fail "Xvfb on $DISPLAY does not answer"
 }
 
 # start_app BINARY [WORKDIR]: runs the program with its output in $E2E_TMP/app.log.
@@ -57,15 +63,16 @@ centre_of() { # LEFT TOP WIDTH HEIGHT
     echo $(( ($1 + $3 / 2) / 15 )) $(( ($2 + $4 / 2) / 15 ))
 }
 
-# wait_exit SECONDS: the program's exit status, or failure if it is still running.
+# wait_exit SECONDS: sets EXIT_STATUS to the program's exit status, or fails if it still runs.
+# (Not meant for $(...): a subshell cannot wait for this shell's child.)
+EXIT_STATUS=""
 wait_exit() {
     local limit=$1
     for _ in $(seq $((limit * 20))); do
         if ! kill -0 "$APP_PID" 2>/dev/null; then
-            local status=0
-            wait "$APP_PID" || status=$?
+            EXIT_STATUS=0
+            wait "$APP_PID" || EXIT_STATUS=$?
             APP_PID=""
-            echo "$status"
             return 0
         fi
         sleep 0.05
