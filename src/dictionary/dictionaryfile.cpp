@@ -14,6 +14,7 @@
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tamberlo {
 
@@ -49,6 +50,7 @@ public:
         if (m_fd >= 0)
             ::close(m_fd);
     }
+    File(File &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
     File(const File &) = delete;
     File &operator=(const File &) = delete;
     int fd() const { return m_fd; }
@@ -72,14 +74,25 @@ int openPath(const std::string &path, int flags, mode_t mode = 0)
 
 File openForReading(const std::string &path)
 {
-    const int fd = openPath(path, O_RDONLY);
+    // O_NONBLOCK: opening a named pipe must not wait for a writer before we can turn it down.
+    const int fd = openPath(path, O_RDONLY | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         // ENOTDIR: a folder in the path is a file, so the path names no file either.
         const bool missing = err == ENOENT || err == ENOTDIR;
         throwSystem(missing ? ErrorKind::FileNotFound : ErrorKind::FileAccess, path, err);
     }
-    return File(fd);
+    File file(fd);
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        throwSystem(ErrorKind::FileAccess, path, errno);
+    // A pipe or a device such as /dev/zero could block or never end: only regular files are read.
+    if (S_ISDIR(st.st_mode))
+        throwSystem(ErrorKind::FileAccess, path, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        throw RuntimeError(ErrorKind::FileAccess, path, 0, "通常のファイルではありません");
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return file;
 }
 
 // Reads a file front to back in large blocks: finding line ends is a memchr over each block, and

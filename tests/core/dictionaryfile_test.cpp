@@ -188,6 +188,20 @@ TEST(FileOperationFailure, DirectoryIsNoFileAccess)
     }
 }
 
+// A pipe would block the program at open or read, and a device like /dev/zero never ends.
+TEST(FileOperationFailure, NoRegularFileIsFileAccess)
+{
+    TempDir dir;
+    const std::string fifo = dir.file("pipe.tmb");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string &path : {fifo, "/dev/zero"s}) {
+        for (const auto &e : {caught([&] { countEntries(path); }), caught([&] { readEntry(path, 1); })}) {
+            EXPECT_EQ(e.kind(), ErrorKind::FileAccess) << path;
+            EXPECT_EQ(e.detail(), "通常のファイルではありません") << path;
+        }
+    }
+}
+
 TEST(FileOperationFailure, UnreadableFileIsFileAccess)
 {
     if (::geteuid() == 0)
