@@ -33,15 +33,16 @@ wait_unmapped() {
     fail "window $1 is still shown"
 }
 
-# wait_other_window WINDOW: the visible Tamberlo window that is not WINDOW.
-wait_other_window() {
+# other_window WINDOW TRIES: the visible Tamberlo window that is not WINDOW; fails after TRIES
+# looks 50 ms apart.
+other_window() {
     local id
-    for _ in $(seq 200); do
+    for _ in $(seq "$2"); do
         id=$(xdotool search --onlyvisible --name '^Tamberlo$' 2>/dev/null | grep -vx "$1" | tail -n 1 || true)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.05
     done
-    fail "no second Tamberlo window appeared"
+    return 1
 }
 
 # wait_gone SECONDS: sets STATUS to the program's exit status. In the shell that started the
@@ -99,8 +100,14 @@ start_drill() {
     xdotool type --delay 5 "$dictionary"
     xdotool key Return
     wait_unmapped "$dialog"
-    click "$menu" $(centre_of 240 1200 1575 375) # 暗記開始
-    DRILL=$(wait_other_window "$menu")
+    # A click that comes while the dialog is still winding down can be lost, and without a window
+    # manager nothing (not even the focus) tells when it is over: click again if nothing opened.
+    DRILL=""
+    for _ in 1 2 3; do
+        click "$menu" $(centre_of 240 1200 1575 375) # 暗記開始
+        DRILL=$(other_window "$menu" 40) && break
+    done
+    [ -n "$DRILL" ] || fail "暗記開始 opened no drill window"
     wait_unmapped "$menu"
     click "$DRILL" $(centre_of 2160 2640 495 420) # the speed box
     xdotool key ctrl+a BackSpace

@@ -19,10 +19,11 @@ fail() {
 }
 
 # Starts Xvfb on a display it picks itself (-displayfd), so parallel runs never race for one.
+# -noreset: a server that resets when its last client leaves refuses a program started next.
 start_xvfb() {
     local fifo="$E2E_TMP/displayfd" n=""
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$E2E_TMP/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >"$E2E_TMP/xvfb.log" 2>&1 &
     XVFB_PID=$!
     read -r -t 20 n <"$fifo" || true
     [ -n "$n" ] || fail "could not start Xvfb: $(cat "$E2E_TMP/xvfb.log")"
