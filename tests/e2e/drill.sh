@@ -43,8 +43,8 @@ end_mid_wait() {
     before=$(trace | wc -l)
     [ "$before" = 7 ] || fail "the wait ended early: $(trace | tail -n +7)"
     "$@"
-    wait_gone 5
-    [ "$STATUS" = 0 ] || fail "exit status $STATUS after: $*"
+    wait_exit 5
+    [ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS after: $*"
     [ "$(trace | wc -l)" = "$before" ] || fail "the drill went on after: $*: $(trace | tail -n +8)"
     ! grep -q '実行時エラー' "$E2E_TMP/app.log" || fail "a run-time error: $(cat "$E2E_TMP/app.log")"
 }

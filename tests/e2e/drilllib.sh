@@ -45,19 +45,6 @@ other_window() {
     return 1
 }
 
-# wait_gone SECONDS: sets STATUS to the program's exit status. In the shell that started the
-# program, since a command substitution cannot wait for its parent's child.
-wait_gone() {
-    for _ in $(seq $(($1 * 100))); do
-        kill -0 "$APP_PID" 2>/dev/null || break
-        sleep 0.01
-    done
-    kill -0 "$APP_PID" 2>/dev/null && fail "the program did not end within $1 s"
-    STATUS=0
-    wait "$APP_PID" || STATUS=$?
-    APP_PID=""
-}
-
 # What the window frame's close button sends; there is no window manager to send it for us.
 send_delete_window() {
     python3 - "$1" <<'EOF'
