@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QTimer>
 #include <QtGlobal>
+#include <memory>
+
+class QSocketNotifier;
 
 namespace tamberlo {
 
@@ -19,10 +23,18 @@ public:
 class QtEventPump final : public EventPump {
 public:
     explicit QtEventPump(const MillisecondClock &clock);
+    ~QtEventPump() override;
     void pumpUntil(qint64 deadlineMs) override;
 
 private:
+    bool wakeUpPending() const;
+    void armWakeUp(qint64 inMs);
+
     const MillisecondClock &m_clock;
+    qint64 m_armedFor = 0;
+    int m_timerFd = -1;
+    std::unique_ptr<QSocketNotifier> m_timerFdNotifier;
+    QTimer m_fallbackTimer;
 };
 
 } // namespace tamberlo
