@@ -54,7 +54,7 @@ std::size_t codePoints(const std::string &utf8)
 bool trimmed(const std::string &s)
 {
     static const std::string kIdeographicSpace = "\xE3\x80\x80";
-    for (const std::string blank : {std::string(" "), std::string("\t"), kIdeographicSpace})
+    for (const std::string &blank : {std::string(" "), std::string("\t"), kIdeographicSpace})
         if (s.starts_with(blank) || s.ends_with(blank))
             return false;
     return true;

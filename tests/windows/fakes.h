@@ -37,9 +37,12 @@ public:
     std::optional<QString> getOpenFileName(QWidget *, const OpenFileRequest &request) override
     {
         requests.push_back(request);
-        if (answers.empty())
+        if (answers.empty() || !answers.front()) {
+            if (!answers.empty())
+                answers.pop_front();
             return std::nullopt;
-        std::optional<QString> answer = answers.front();
+        }
+        const QString answer = *answers.front();
         answers.pop_front();
         return answer;
     }
