@@ -43,6 +43,7 @@ fuzz:
 
 screenshots: build
 	@tools/screenshots.sh $(BUILD)
+	@tools/screenshots.sh $(BUILD) docs/screenshots/scale2 2
 
 package: build
 	@cd $(BUILD) && cpack -G DEB

@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic fonts-liberation
     xvfb xauth xdotool x11-utils imagemagick
-    desktop-file-utils appstream dpkg-dev
+    desktop-file-utils appstream dpkg-dev python3
 )
 
 missing=()

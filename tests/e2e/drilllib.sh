@@ -1,50 +1,5 @@
 # Helpers for driving the drill of the real program; source after lib.sh.
 
-# The drill's trace, without the category prefix: "word <µs> <n> <word>", "wait <µs> <ms>", ...
-# Needs QT_LOGGING_RULES="tamberlo.drill.debug=true" in the program's environment.
-trace() { sed -n 's/^tamberlo\.drill: //p' "$E2E_TMP/app.log"; }
-
-# wait_trace N: until the trace has at least N lines.
-wait_trace() {
-    for _ in $(seq 200); do
-        [ "$(trace | wc -l)" -ge "$1" ] && return 0
-        kill -0 "$APP_PID" 2>/dev/null || fail "the program ended; its output: $(cat "$E2E_TMP/app.log")"
-        sleep 0.05
-    done
-    fail "the trace stopped at $(trace | wc -l) lines, short of $1"
-}
-
-# wait_focus_leaves WINDOW: prints the window that has the keyboard focus once it is another one.
-wait_focus_leaves() {
-    local focus
-    for _ in $(seq 200); do
-        focus=$(xdotool getwindowfocus 2>/dev/null || true)
-        [ -n "$focus" ] && [ "$focus" != "$1" ] && { echo "$focus"; return 0; }
-        sleep 0.05
-    done
-    fail "the focus never left window $1"
-}
-
-wait_unmapped() {
-    for _ in $(seq 200); do
-        xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' || return 0
-        sleep 0.05
-    done
-    fail "window $1 is still shown"
-}
-
-# other_window WINDOW TRIES: the visible Tamberlo window that is not WINDOW; fails after TRIES
-# looks 50 ms apart.
-other_window() {
-    local id
-    for _ in $(seq "$2"); do
-        id=$(xdotool search --onlyvisible --name '^Tamberlo$' 2>/dev/null | grep -vx "$1" | tail -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.05
-    done
-    return 1
-}
-
 # What the window frame's close button sends; there is no window manager to send it for us.
 send_delete_window() {
     python3 - "$1" <<'EOF'
@@ -80,13 +35,9 @@ EOF
 start_drill() {
     local binary=$1 dictionary=$2 speed=$3
     start_app "$binary"
-    local menu dialog
+    local menu
     menu=$(wait_window)
-    click "$menu" $(centre_of 240 1800 1575 375) # 辞書選択
-    dialog=$(wait_focus_leaves "$menu")
-    xdotool type --delay 5 "$dictionary"
-    xdotool key Return
-    wait_unmapped "$dialog"
+    choose_file "$menu" "$dictionary"
     # A click that comes while the dialog is still winding down can be lost, and without a window
     # manager nothing (not even the focus) tells when it is over: click again if nothing opened.
     DRILL=""

@@ -1,52 +1,5 @@
 # Helpers for runs that go through the main menu, the file dialog and word entry; source after lib.sh.
 
-# Qt's file dialog keeps settings of its own; keep them in this run, out of the tester's home.
-export XDG_CONFIG_HOME="$E2E_TMP/config"
-
-# The drill's trace without its category: "word <µs> <n> <word>", "meaning <µs> <text>", ...
-# Needs QT_LOGGING_RULES="tamberlo.drill.debug=true" in the program's environment.
-trace() { sed -n 's/^tamberlo\.drill: //p' "$E2E_TMP/app.log"; }
-
-# wait_trace N: until the trace has at least N lines.
-wait_trace() {
-    for _ in $(seq 200); do
-        [ "$(trace | wc -l)" -ge "$1" ] && return 0
-        kill -0 "$APP_PID" 2>/dev/null || fail "the program ended: $(cat "$E2E_TMP/app.log")"
-        sleep 0.05
-    done
-    fail "the trace stopped at $(trace | wc -l) lines, short of $1"
-}
-
-# wait_other_window WINDOW: the visible Tamberlo window (a window or a message box) that is not WINDOW.
-wait_other_window() {
-    local id
-    for _ in $(seq 200); do
-        id=$(xdotool search --onlyvisible --name '^Tamberlo$' 2>/dev/null | grep -vx "$1" | tail -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.05
-    done
-    fail "no Tamberlo window besides $1 appeared"
-}
-
-wait_unmapped() {
-    for _ in $(seq 200); do
-        xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' || return 0
-        sleep 0.05
-    done
-    fail "window $1 is still shown"
-}
-
-# wait_focus_leaves WINDOW: prints the window that has the keyboard focus once it is another one.
-wait_focus_leaves() {
-    local focus
-    for _ in $(seq 200); do
-        focus=$(xdotool getwindowfocus 2>/dev/null || true)
-        [ -n "$focus" ] && [ "$focus" != "$1" ] && { echo "$focus"; return 0; }
-        sleep 0.05
-    done
-    fail "the focus never left window $1"
-}
-
 # dismiss_message WINDOW: waits for the message box over WINDOW and presses its OK with Return.
 # Its text cannot be read from outside; callers check what the command did to the files.
 dismiss_message() {
@@ -58,21 +11,6 @@ dismiss_message() {
     done
     xdotool key Return
     wait_unmapped "$box"
-}
-
-# choose_file MENU PATH: 辞書選択, then the full path typed into the dialog's file name and Return.
-choose_file() {
-    local menu=$1 path=$2 dialog
-    click "$menu" $(centre_of 240 1800 1575 375) # 辞書選択
-    dialog=$(wait_focus_leaves "$menu")
-    xdotool type --delay 5 "$path"
-    # Return may first close the completer's list of matching names; then it confirms.
-    for _ in 1 2 3; do
-        xdotool key Return
-        sleep 0.3
-        xwininfo -id "$dialog" 2>/dev/null | grep -q 'IsViewable' || return 0
-    done
-    fail "the file dialog did not take $path"
 }
 
 # map_keys TEXT: gives every character of TEXT that no key makes a spare key of its own, for good.
@@ -135,19 +73,6 @@ next_window() {
     next=$(wait_other_window "$1")
     wait_unmapped "$1"
     echo "$next"
-}
-
-# wait_gone SECONDS: sets STATUS to the program's exit status. In the shell that started the
-# program, since a command substitution cannot wait for its parent's child.
-wait_gone() {
-    for _ in $(seq $(($1 * 100))); do
-        kill -0 "$APP_PID" 2>/dev/null || break
-        sleep 0.01
-    done
-    kill -0 "$APP_PID" 2>/dev/null && fail "the program did not end within $1 s"
-    STATUS=0
-    wait "$APP_PID" || STATUS=$?
-    APP_PID=""
 }
 
 # hex FILE: the file's bytes as one line of hex pairs.
