@@ -70,28 +70,27 @@ void Form1::onLoad()
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    event->accept();
-    guarded(m_shell, [this] { m_shell.endProgram(); })();
+    endOnClose(m_shell, event);
 }
 
 void Form1::onCommand1Clicked()
 {
-    if (m_module.DictionaryPath.empty()) {
-        m_shell.message(NoDictionaryMessage);
-        return;
-    }
-    m_shell.unloadWindow(Window::Form1);
-    m_shell.showWindow(Window::Form2);
+    openWithDictionary(Window::Form2);
 }
 
 void Form1::onCommand2Clicked()
+{
+    openWithDictionary(Window::Form3);
+}
+
+void Form1::openWithDictionary(Window next)
 {
     if (m_module.DictionaryPath.empty()) {
         m_shell.message(NoDictionaryMessage);
         return;
     }
     m_shell.unloadWindow(Window::Form1);
-    m_shell.showWindow(Window::Form3);
+    m_shell.showWindow(next);
 }
 
 void Form1::onCommand3Clicked()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commondialog.h"
+#include "shell.h"
 
 #include <QWidget>
 
@@ -11,7 +12,6 @@ class QPushButton;
 namespace tamberlo {
 
 class FileDialog;
-class Shell;
 struct Module1;
 
 // The main menu: choose or create a dictionary, then go to the drill or to word entry.
@@ -32,6 +32,7 @@ private:
     void onCommand3Clicked();
     void onCommand4Clicked();
     void onCommand5Clicked();
+    void openWithDictionary(Window next);
 
     Shell &m_shell;
     Module1 &m_module;

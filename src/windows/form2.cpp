@@ -66,8 +66,7 @@ Form2::Form2(Shell &shell, Module1 &module, const MillisecondClock &clock, Event
 
 void Form2::closeEvent(QCloseEvent *event)
 {
-    event->accept();
-    guarded(m_shell, [this] { m_shell.endProgram(); })();
+    endOnClose(m_shell, event);
 }
 
 std::int32_t Form2::halfPeriod() const

@@ -78,8 +78,7 @@ void Form3::onLoad()
 
 void Form3::closeEvent(QCloseEvent *event)
 {
-    event->accept();
-    guarded(m_shell, [this] { m_shell.endProgram(); })();
+    endOnClose(m_shell, event);
 }
 
 void Form3::onCommand1Clicked()

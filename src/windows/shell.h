@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCloseEvent>
 #include <QString>
 #include <exception>
 #include <utility>
@@ -40,6 +41,13 @@ auto guarded(Shell &shell, Handler handler)
             shell.reportRuntimeError(error);
         }
     };
+}
+
+// Closing the one open window through its frame ends the program, whichever window it is.
+inline void endOnClose(Shell &shell, QCloseEvent *event)
+{
+    event->accept();
+    guarded(shell, [&shell] { shell.endProgram(); })();
 }
 
 } // namespace tamberlo
