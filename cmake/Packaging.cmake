@@ -12,12 +12,12 @@ set(CPACK_PACKAGE_HOMEPAGE_URL ${PROJECT_HOMEPAGE_URL})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tamberlo developers")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tamberlo developers <developers@tamberlo.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The Qt libraries and the fonts the window designs name; dpkg-shlibdeps adds
-# the rest (libc6, libstdc++6, ...) from the binary.
+# Built against Qt 6.4: dpkg-shlibdeps alone would accept older Qt (it reads symbols, not
+# headers), so the Qt minimum is named here, with the fonts the window designs name.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), fonts-ipafont-gothic, fonts-liberation")
 find_program(TAMBERLO_DPKG_SHLIBDEPS dpkg-shlibdeps)
