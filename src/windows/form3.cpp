@@ -7,6 +7,7 @@
 #include "fonts.h"
 #include "int16.h"
 #include "module1.h"
+#include "pathtext.h"
 #include "runtimeerror.h"
 #include "shell.h"
 
@@ -16,28 +17,6 @@
 #include <QPushButton>
 
 namespace tamberlo {
-
-namespace {
-// Qt writes a lone surrogate as '?', which would store another word than the one typed. As U+FFFD
-// it is refused like any other character code page 932 cannot hold.
-std::string toUtf8(const QString &text)
-{
-    if (text.isValidUtf16())
-        return text.toStdString();
-    QString repaired;
-    repaired.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            repaired += c;
-            repaired += text.at(++i);
-        } else {
-            repaired += c.isSurrogate() ? QChar(QChar::ReplacementCharacter) : c;
-        }
-    }
-    return repaired.toStdString();
-}
-} // namespace
 
 Form3::Form3(Shell &shell, Module1 &module, QWidget *parent)
     : QWidget(parent)
@@ -92,8 +71,8 @@ void Form3::onCommand1Clicked()
         m_shell.message(missing);
         return;
     }
-    const std::string word = toUtf8(Text1->text());
-    const std::string meaning = toUtf8(Text2->text());
+    const std::string word = textToUtf8(Text1->text());
+    const std::string meaning = textToUtf8(Text2->text());
     // A pair that could not be stored faithfully is refused before anything is written.
     switch (checkNewEntry(word, meaning, WordCount)) {
     case EntryCheck::Ok:
