@@ -2,6 +2,7 @@
 // behaviour lost or damaged entries and ours must not.
 #include "dictionaryfile.h"
 #include "runtimeerror.h"
+#include "caught.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
@@ -20,17 +21,6 @@ namespace {
 
 const std::string DogInuLine = "dog<>\x8C\xA2\r\n";
 
-template <typename F>
-RuntimeError caught(F &&operation)
-{
-    try {
-        operation();
-    } catch (const RuntimeError &e) {
-        return e;
-    }
-    ADD_FAILURE() << "no run-time error";
-    return RuntimeError(ErrorKind::SubscriptOutOfRange);
-}
 
 TEST(AppendEntry, DogInuIsByteExact)
 {

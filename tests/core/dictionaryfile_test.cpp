@@ -1,5 +1,6 @@
 #include "dictionaryfile.h"
 #include "runtimeerror.h"
+#include "caught.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
@@ -145,17 +146,6 @@ TEST(SplitEntry, EmptyLineHasNoPieces)
 
 // ---- failures ----
 
-template <typename F>
-RuntimeError caught(F &&operation)
-{
-    try {
-        operation();
-    } catch (const RuntimeError &e) {
-        return e;
-    }
-    ADD_FAILURE() << "no run-time error";
-    return RuntimeError(ErrorKind::SubscriptOutOfRange);
-}
 
 TEST(FileOperationFailure, MissingFileIsNotFound)
 {
