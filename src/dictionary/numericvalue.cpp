@@ -127,4 +127,14 @@ std::int32_t halfPeriodMs(double seconds)
     return static_cast<std::int32_t>(rounded);
 }
 
+std::int32_t halfPeriodOfSpeed(std::string_view speedText)
+{
+    try {
+        return halfPeriodMs(numericValue(speedText));
+    } catch (const RuntimeError &e) {
+        throw RuntimeError(e.kind(), e.path(), e.line(),
+                           e.detail() + " (SPEED: " + std::string(speedText) + ")");
+    }
+}
+
 } // namespace tamberlo

@@ -16,4 +16,7 @@ double numericValue(std::string_view utf8);
 // Outside the signed 32-bit range (or not finite) it is an overflow error; a negative result is returned as is.
 std::int32_t halfPeriodMs(double seconds);
 
+// The half-period of a speed typed as seconds per word; an overflow names the text typed.
+std::int32_t halfPeriodOfSpeed(std::string_view speedText);
+
 } // namespace tamberlo

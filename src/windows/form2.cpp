@@ -71,7 +71,7 @@ void Form2::closeEvent(QCloseEvent *event)
 
 std::int32_t Form2::halfPeriod() const
 {
-    return halfPeriodMs(numericValue(Text1->text().toStdString()));
+    return halfPeriodOfSpeed(Text1->text().toStdString());
 }
 
 void Form2::onCommand1Clicked()

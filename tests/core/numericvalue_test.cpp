@@ -126,4 +126,17 @@ TEST(HalfPeriodFailure, OutsideSignedThirtyTwoBitsOverflows)
     }
 }
 
+// The report must let the user see which speed was too large.
+TEST(HalfPeriodFailure, OverflowNamesTheSpeedTyped)
+{
+    try {
+        halfPeriodOfSpeed("9E9");
+        ADD_FAILURE() << "9E9 s gave a half-period";
+    } catch (const RuntimeError &e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Overflow);
+        EXPECT_NE(e.detail().find("SPEED: 9E9"), std::string::npos) << e.detail();
+    }
+    EXPECT_EQ(halfPeriodOfSpeed("1 5"), 7500);
+}
+
 } // namespace
