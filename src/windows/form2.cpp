@@ -41,6 +41,8 @@ Form2::Form2(Shell &shell, Module1 &module, const MillisecondClock &clock, Event
     Command2 = makeButton(this, "Command2", QStringLiteral("終了"), {6240, 2640, 1095, 495}, large);
     Text1 = makeTextBox(this, "Text1", QStringLiteral("2"), {2160, 2640, 495, 420}, std::nullopt, 3,
                         QStringLiteral("SPEED s/word"));
+    // Seconds per word are digits: a Japanese input method would only stand in the way.
+    Text1->setAttribute(Qt::WA_InputMethodEnabled, false);
     Label2 = makeLabel(this, "Label2", {QString(), {0, 1800, 8055, 375}, large, std::nullopt,
                                         TextAlign::Centred});
     Label3 = makeLabel(this, "Label3", {QStringLiteral("s/word"), {2760, 2760, 975, 375}, std::nullopt, std::nullopt});
