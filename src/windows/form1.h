@@ -21,33 +21,33 @@ class Form1 final : public QWidget {
 public:
     Form1(Shell &shell, Module1 &module, FileDialog &fileDialog, QWidget *parent = nullptr);
 
-    void onLoad();
+    void onLoad(); // load step: Label3 shows the chosen dictionary's path, if any
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override; // the close box ends the program
 
 private:
-    void onCommand1Clicked();
-    void onCommand2Clicked();
-    void onCommand3Clicked();
-    void onCommand4Clicked();
-    void onCommand5Clicked();
-    void openWithDictionary(Window next);
+    void onCommand1Clicked(); // 暗記開始: start memorizing, on to the drill
+    void onCommand2Clicked(); // 単語追加: add words, on to word entry
+    void onCommand3Clicked(); // 終了: exit, end the program
+    void onCommand4Clicked(); // 辞書選択: choose the dictionary
+    void onCommand5Clicked(); // 新規辞書作成: create an empty dictionary named by Text1
+    void openWithDictionary(Window next); // 暗記開始 and 単語追加 need a chosen dictionary
 
     Shell &m_shell;
     Module1 &m_module;
 
-    QLabel *Label1;
-    QPushButton *Command1;
-    QPushButton *Command2;
-    QPushButton *Command3;
-    QLabel *Label2;
-    QPushButton *Command4;
-    QLabel *Label3;
-    QPushButton *Command5;
-    QLineEdit *Text1;
-    QLabel *Label4;
-    CommonDialog CommonDialog1;
+    QLabel *Label1; // "Tamberlo": the title
+    QPushButton *Command1; // 暗記開始: start memorizing
+    QPushButton *Command2; // 単語追加: add words
+    QPushButton *Command3; // 終了: exit
+    QLabel *Label2; // the author credit
+    QPushButton *Command4; // 辞書選択: select dictionary
+    QLabel *Label3; // 辞書選択を押して辞書ファイルを選択してください, then the path
+    QPushButton *Command5; // 新規辞書作成: create new dictionary
+    QLineEdit *Text1; // 新規辞書名を入力してください: the new dictionary's name
+    QLabel *Label4; // "Ver 2.0": the version
+    CommonDialog CommonDialog1; // the file-open dialog of 辞書選択
 };
 
 } // namespace tamberlo

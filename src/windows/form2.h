@@ -29,13 +29,13 @@ public:
     void Wait(const std::int32_t &t);
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override; // the close box ends the program
 
 private:
-    void onCommand1Clicked();
-    void onCommand2Clicked();
+    void onCommand1Clicked(); // 開始: start the drill, which runs until the program ends
+    void onCommand2Clicked(); // 終了: exit, end the program
 
-    std::int32_t halfPeriod() const;
+    std::int32_t halfPeriod() const; // of the speed in Text1, read afresh at every wait
 
     Shell &m_shell;
     Module1 &m_module;
@@ -43,15 +43,15 @@ private:
     EventPump &m_pump;
     RandomDraw &m_random;
 
-    QLabel *Label1;
-    QPushButton *Command1;
-    QPushButton *Command2;
-    QLineEdit *Text1;
-    QLabel *Label2;
-    QLabel *Label3;
-    QLabel *Label4;
-    QLabel *Label5;
-    DigitalCounter *CtlDigital1;
+    QLabel *Label1; // empty: the word
+    QPushButton *Command1; // 開始: start
+    QPushButton *Command2; // 終了: exit
+    QLineEdit *Text1; // "2": seconds per word, at most 3 characters
+    QLabel *Label2; // empty: the meaning
+    QLabel *Label3; // "s/word", blanked when the drill starts
+    QLabel *Label4; // "SPEED", blanked when the drill starts
+    QLabel *Label5; // "No.", shown when the drill starts
+    DigitalCounter *CtlDigital1; // the picked entry's number, shown when the drill starts
 };
 
 } // namespace tamberlo

@@ -20,14 +20,14 @@ class Form3 final : public QWidget {
 public:
     Form3(Shell &shell, Module1 &module, QWidget *parent = nullptr);
 
-    void onLoad();
+    void onLoad(); // load step: counts the dictionary into WordCount and CtlDigital1
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override; // the close box ends the program
 
 private:
-    void onCommand1Clicked();
-    void onCommand2Clicked();
+    void onCommand1Clicked(); // 登録: register the word and its meaning
+    void onCommand2Clicked(); // 戻る: back to the main menu
 
     Shell &m_shell;
     Module1 &m_module;
@@ -35,14 +35,14 @@ private:
     // Entries in the dictionary as far as this window knows.
     std::int16_t WordCount = 0;
 
-    QLineEdit *Text1;
-    QLineEdit *Text2;
-    QLabel *Label1;
-    QPushButton *Command1;
-    QLabel *Label2;
-    QLabel *Label3;
-    QPushButton *Command2;
-    DigitalCounter *CtlDigital1;
+    QLineEdit *Text1; // empty: the English word, at most 15 characters
+    QLineEdit *Text2; // empty: the Japanese meaning, at most 20 characters
+    QLabel *Label1; // 英語: English
+    QPushButton *Command1; // 登録: register
+    QLabel *Label2; // 日本語: Japanese
+    QLabel *Label3; // 現在登録数: number registered
+    QPushButton *Command2; // 戻る: back
+    DigitalCounter *CtlDigital1; // the number of entries, WordCount
 };
 
 } // namespace tamberlo
