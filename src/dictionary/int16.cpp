@@ -19,9 +19,4 @@ std::int16_t addInt16(std::int16_t a, std::int16_t b, const std::string &path)
     return checkedInt16(static_cast<long long>(a) + b, path);
 }
 
-std::string numberText(long long value)
-{
-    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
-}
-
 } // namespace tamberlo

@@ -9,7 +9,4 @@ namespace tamberlo {
 std::int16_t checkedInt16(long long value, const std::string &path = {});
 std::int16_t addInt16(std::int16_t a, std::int16_t b, const std::string &path = {});
 
-// The text a counter is given for a number: a blank (or '-') then the digits: 7 -> " 7", -3 -> "-3".
-std::string numberText(long long value);
-
 } // namespace tamberlo

@@ -7,9 +7,10 @@
 #include "fonts.h"
 #include "int16.h"
 #include "module1.h"
-#include "pathtext.h"
+#include "numbertext.h"
 #include "runtimeerror.h"
 #include "shell.h"
+#include "texttoutf8.h"
 
 #include <QCloseEvent>
 #include <QLabel>

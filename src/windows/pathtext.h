@@ -9,7 +9,4 @@ namespace tamberlo {
 QString pathToText(const std::string &path);
 std::string textToPath(const QString &text);
 
-// UTF-8 of a text, with each lone surrogate as U+FFFD (Qt would write '?', another character).
-std::string textToUtf8(const QString &text);
-
 } // namespace tamberlo

@@ -30,13 +30,4 @@ TEST(Int16Failure, OutOfRangeOverflows)
     EXPECT_THROW(addInt16(-32768, -1), RuntimeError);
 }
 
-TEST(NumberText, BlankOrMinusThenDigits)
-{
-    EXPECT_EQ(numberText(7), " 7");
-    EXPECT_EQ(numberText(0), " 0");
-    EXPECT_EQ(numberText(-3), "-3");
-    EXPECT_EQ(numberText(32767), " 32767");
-    EXPECT_EQ(numberText(-32768), "-32768");
-}
-
 } // namespace
