@@ -116,7 +116,7 @@ void Application::end(int status)
     QCoreApplication::exit(status);
 }
 
-QWidget *Application::openWindow() const
+QWidget *Application::visibleWindow() const
 {
     for (QWidget *open : {window(Window::Form1), window(Window::Form2), window(Window::Form3)}) {
         if (open && open->isVisible())
@@ -129,7 +129,7 @@ void Application::message(const QString &text)
 {
     if (m_ended)
         return;
-    m_platform.messageBox.show(openWindow(), text);
+    m_platform.messageBox.show(visibleWindow(), text);
 }
 
 void Application::reportRuntimeError(const std::exception &error)
@@ -138,7 +138,7 @@ void Application::reportRuntimeError(const std::exception &error)
         return;
     const QString text = runtimeErrorText(error);
     writeToStderr(text);
-    m_platform.messageBox.show(openWindow(), text);
+    m_platform.messageBox.show(visibleWindow(), text);
     end(1);
 }
 

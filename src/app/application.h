@@ -57,7 +57,7 @@ public:
 private:
     void end(int status);
     QWidget *load(Window window);
-    QWidget *openWindow() const;
+    QWidget *visibleWindow() const;
 
     Platform m_platform;
     Module1 &m_module;
