@@ -9,7 +9,7 @@ namespace tamberlo {
 QString runtimeErrorText(const std::exception &error)
 {
     if (const auto *runtime = dynamic_cast<const RuntimeError *>(&error))
-        return QString::fromStdString(reportText(*runtime));
+        return QString::fromUtf8(runtime->what());
     return QStringLiteral("実行時エラー: ") + QString::fromLocal8Bit(error.what());
 }
 

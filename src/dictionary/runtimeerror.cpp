@@ -49,9 +49,4 @@ const char *errorName(ErrorKind kind)
     return "不明なエラー";
 }
 
-std::string reportText(const RuntimeError &error)
-{
-    return error.what();
-}
-
 } // namespace tamberlo

@@ -14,6 +14,7 @@ enum class ErrorKind {
     FileAccess,
 };
 
+// what() is the whole report (UTF-8): the error's name, then the file, the line and the reason where known.
 class RuntimeError : public std::runtime_error {
 public:
     // path: the file involved, or empty; line: the 1-based line/entry number involved, or 0;
@@ -34,8 +35,5 @@ private:
 
 // Japanese name of the error, as the report shows it (UTF-8).
 const char *errorName(ErrorKind kind);
-
-// The whole report text: the error's name, then the file, the line and the reason where known (UTF-8).
-std::string reportText(const RuntimeError &error);
 
 } // namespace tamberlo
