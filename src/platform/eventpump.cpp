@@ -13,8 +13,8 @@
 namespace tamberlo {
 
 // The wake-up is a timerfd rather than a QTimer: Qt counts timers in whole milliseconds and the
-// glib event loop rounds its poll timeout up once more, so label changes came 1-2 ms after their
-// time (median 1.6 ms in bench/drill_bench.sh) against 0.2 ms with the timerfd.
+// glib event loop rounds its poll timeout up once more, so each label change would come late by
+// a millisecond or more (bench/RESULTS.md has the figures).
 QtEventPump::QtEventPump(const MillisecondClock &clock)
     : m_clock(clock)
 {
