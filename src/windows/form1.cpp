@@ -111,6 +111,7 @@ void Form1::onCommand4Clicked()
 
 void Form1::onCommand5Clicked()
 {
+    // The new file lands in the working directory, which 辞書選択's file dialog moves to the chosen folder.
     const std::string name = textToPath(Text1->text() + QStringLiteral(".tmb"));
     const QString exists = QStringLiteral("その名前の辞書ファイルはすでに存在します");
     if (dictionaryExists(name)) {
