@@ -184,29 +184,6 @@ private slots:
         h.app.showWindow(Window::Form3);
         QVERIFY(!h.app.window(Window::Form3));
     }
-
-    void endFromInsideANestedPumpStopsAtOnce()
-    {
-        QTemporaryDir dir;
-        Harness h;
-        h.module.DictionaryPath = writeDictionary(dir, "dog<>\x8c\xa2\r\n").toStdString();
-        h.app.showWindow(Window::Form2);
-        QPushButton *exit = h.control<QPushButton>(Window::Form2, "Command2");
-        QLabel *meaning = h.control<QLabel>(Window::Form2, "Label2");
-        int pumpsAtExit = 0;
-        h.pump.onPump = [&](int pumps) {
-            if (pumps == 2) { // during the first half-period
-                pumpsAtExit = pumps;
-                QTest::mouseClick(exit, Qt::LeftButton);
-            }
-        };
-        click(h, Window::Form2, "Command1"); // returns only because the program ended
-        QVERIFY(h.app.hasEnded());
-        QCOMPARE(h.app.exitStatus(), 0);
-        QCOMPARE(h.pump.pumps, pumpsAtExit);
-        QCOMPARE(meaning->text(), QString()); // the meaning of the flash was never shown
-        QCOMPARE(h.random.draws, 1);
-    }
 };
 
 TAMBERLO_QTEST_MAIN(ShellTest)
