@@ -2,17 +2,11 @@
 // Run with --write-dictionary=PATH to get the same file for comparisons outside this program.
 #include "cp932.h"
 #include "dictionaryfile.h"
+#include "tempdir.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -31,31 +25,10 @@ std::string fullDictionary()
     return bytes;
 }
 
-void writeFile(const std::string &path, const std::string &bytes)
-{
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-class Fixture {
-public:
-    Fixture()
-    {
-        std::string dir = (std::filesystem::temp_directory_path() / "tamberlo-bench-XXXXXX").string();
-        if (!::mkdtemp(dir.data()))
-            std::abort();
-        m_dir = dir;
-        m_bytes = fullDictionary();
-        m_path = (m_dir / "full.tmb").string();
-        writeFile(m_path, m_bytes);
-    }
-    ~Fixture() { std::filesystem::remove_all(m_dir); }
-    const std::string &path() const { return m_path; }
-    const std::string &bytes() const { return m_bytes; }
-
-private:
-    std::filesystem::path m_dir;
-    std::string m_path;
-    std::string m_bytes;
+struct Fixture {
+    TempFolder folder{"tamberlo-bench"};
+    std::string bytes = fullDictionary();
+    std::string path = folder.write("full.tmb", bytes);
 };
 
 const Fixture &fixture()
@@ -68,8 +41,8 @@ void CountEntries(benchmark::State &state)
 {
     const auto &f = fixture();
     for (auto _ : state)
-        benchmark::DoNotOptimize(tamberlo::countEntries(f.path()));
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(f.bytes().size()));
+        benchmark::DoNotOptimize(tamberlo::countEntries(f.path));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(f.bytes.size()));
 }
 BENCHMARK(CountEntries)->Unit(benchmark::kMillisecond);
 
@@ -78,7 +51,7 @@ void ReadEntry(benchmark::State &state)
     const auto &f = fixture();
     const auto n = static_cast<std::int16_t>(state.range(0));
     for (auto _ : state)
-        benchmark::DoNotOptimize(tamberlo::readEntry(f.path(), n));
+        benchmark::DoNotOptimize(tamberlo::readEntry(f.path, n));
 }
 BENCHMARK(ReadEntry)->Arg(1)->Arg(16384)->Arg(32767)->Unit(benchmark::kMillisecond);
 
@@ -86,8 +59,8 @@ void DecodeCp932(benchmark::State &state)
 {
     const auto &f = fixture();
     for (auto _ : state)
-        benchmark::DoNotOptimize(tamberlo::decodeCp932(f.bytes()));
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(f.bytes().size()));
+        benchmark::DoNotOptimize(tamberlo::decodeCp932(f.bytes));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(f.bytes.size()));
 }
 BENCHMARK(DecodeCp932)->Unit(benchmark::kMillisecond);
 
@@ -115,7 +88,7 @@ int main(int argc, char **argv)
     constexpr std::string_view option = "--write-dictionary=";
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]).substr(0, option.size()) == option) {
-            writeFile(argv[i] + option.size(), fullDictionary());
+            writeBytes(argv[i] + option.size(), fullDictionary());
             return 0;
         }
     }

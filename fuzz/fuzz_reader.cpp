@@ -3,13 +3,11 @@
 #include "cp932.h"
 #include "dictionaryfile.h"
 #include "runtimeerror.h"
+#include "tempdir.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -39,28 +37,11 @@ std::vector<std::string> referenceLines(const std::string &bytes)
 }
 
 // One scratch dictionary for the whole run, removed at exit.
-class Scratch {
-public:
-    Scratch()
-    {
-        std::string dir = (std::filesystem::temp_directory_path() / "tamberlo-fuzz-XXXXXX").string();
-        if (!::mkdtemp(dir.data()))
-            std::abort();
-        m_dir = dir;
-        m_file = dir + "/d.tmb";
-    }
-    ~Scratch() { std::filesystem::remove_all(m_dir); }
-    const std::string &file() const { return m_file; }
-
-private:
-    std::string m_dir;
-    std::string m_file;
-};
-
 const std::string &scratchFile()
 {
-    static const Scratch scratch;
-    return scratch.file();
+    static const TempFolder folder("tamberlo-fuzz");
+    static const std::string file = folder.file("d.tmb");
+    return file;
 }
 
 void check(bool ok, const char *what)
@@ -71,19 +52,13 @@ void check(bool ok, const char *what)
     }
 }
 
-std::string readBack(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string bytes(reinterpret_cast<const char *>(data), size);
     const std::string &path = scratchFile();
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(size));
+    writeBytes(path, bytes);
 
     const auto lines = referenceLines(bytes);
     if (lines.size() > tamberlo::MaxEntries) {
@@ -113,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
         // Appending keeps every earlier line and adds exactly one.
         tamberlo::appendEntry(path, "dog", "犬");
-        const std::string after = readBack(path);
+        const std::string after = fileBytes(path);
         check(after.compare(0, bytes.size(), bytes) == 0, "append changed earlier bytes");
         check(tamberlo::countEntries(path) == n + 1, "append did not add exactly one line");
         check(tamberlo::readEntry(path, static_cast<std::int16_t>(n + 1)) == "dog<>犬", "appended entry differs");

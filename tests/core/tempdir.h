@@ -1,5 +1,7 @@
 #pragma once
 
+// Shared by the core tests, the benchmark and the fuzz reader: standard C++ and POSIX only.
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,47 +11,68 @@
 #include <string_view>
 #include <unistd.h>
 
-// A fresh directory per test, removed afterwards; also the working directory while it lives,
-// since relative dictionary paths resolve against it.
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tamberlo-core-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-        m_oldCwd = std::filesystem::current_path();
-        std::filesystem::current_path(m_path);
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        std::filesystem::current_path(m_oldCwd, ec);
-        std::filesystem::remove_all(m_path, ec);
-    }
-    TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
-
-    std::string file(std::string_view name) const { return (m_path / name).string(); }
-
-    std::string write(std::string_view name, std::string_view bytes) const
-    {
-        const std::string path = file(name);
-        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-
-private:
-    std::filesystem::path m_path;
-    std::filesystem::path m_oldCwd;
-};
+inline void writeBytes(const std::string &path, std::string_view bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 inline std::string fileBytes(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+// A fresh folder in the system's temporary directory, removed with all it holds.
+class TempFolder {
+public:
+    explicit TempFolder(std::string_view prefix)
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / prefix).string() + "-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        m_path = pattern;
+    }
+    ~TempFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
+
+    const std::filesystem::path &path() const { return m_path; }
+    std::string file(std::string_view name) const { return (m_path / name).string(); }
+
+    std::string write(std::string_view name, std::string_view bytes) const
+    {
+        const std::string path = file(name);
+        writeBytes(path, bytes);
+        return path;
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// A core test's folder is also the working directory while it lives, since relative dictionary
+// paths resolve against it.
+class TempDir : public TempFolder {
+public:
+    TempDir()
+        : TempFolder("tamberlo-core")
+        , m_oldCwd(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(path());
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        std::filesystem::current_path(m_oldCwd, ec);
+    }
+
+private:
+    std::filesystem::path m_oldCwd;
+};
 
 // Hex dump, so a byte mismatch reads as bytes in the failure message.
 inline std::string hex(std::string_view bytes)
