@@ -3,6 +3,7 @@
 #include "cp932.h"
 #include "int16.h"
 #include "runtimeerror.h"
+#include "systemreason.h"
 #include "utf8.h"
 
 #include <array>
@@ -12,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -23,19 +25,6 @@ namespace {
 constexpr char CR = '\r';
 constexpr char LF = '\n';
 constexpr std::string_view LineEnd = "\r\n";
-
-// strerror_r comes in a GNU and an XSI flavour; take whichever this libc has.
-[[maybe_unused]] std::string reasonFrom(int rc, const char *buffer)
-{
-    return rc == 0 ? std::string(buffer) : "errno " + std::to_string(rc);
-}
-[[maybe_unused]] std::string reasonFrom(const char *text, const char *) { return text; }
-
-std::string systemReason(int err)
-{
-    char buffer[256] = {};
-    return reasonFrom(strerror_r(err, buffer, sizeof buffer), buffer);
-}
 
 [[noreturn]] void throwSystem(ErrorKind kind, const std::string &path, int err)
 {
@@ -59,17 +48,34 @@ private:
     int m_fd;
 };
 
+// Repeats a system call that a signal interrupted before it did anything.
+template <typename Call>
+auto retryOnEintr(Call call)
+{
+    decltype(call()) result;
+    do
+        result = call();
+    while (result < 0 && errno == EINTR);
+    return result;
+}
+
 int openPath(const std::string &path, int flags, mode_t mode = 0)
 {
     if (path.find('\0') != std::string::npos) { // the kernel would see a shorter, different name
         errno = EINVAL;
         return -1;
     }
-    int fd;
-    do
-        fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
-    while (fd < 0 && errno == EINTR);
-    return fd;
+    return retryOnEintr([&] { return ::open(path.c_str(), flags | O_CLOEXEC, mode); });
+}
+
+// A pipe or a device could block, never end, or take an entry and keep nothing: only regular files
+// are read or written.
+void refuseUnlessRegular(const struct stat &st, const std::string &path)
+{
+    if (S_ISDIR(st.st_mode))
+        throwSystem(ErrorKind::FileAccess, path, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        throw RuntimeError(ErrorKind::FileAccess, path, 0, NotRegularFileReason);
 }
 
 File openForReading(const std::string &path)
@@ -86,12 +92,9 @@ File openForReading(const std::string &path)
     struct stat st;
     if (::fstat(fd, &st) != 0)
         throwSystem(ErrorKind::FileAccess, path, errno);
-    // A pipe or a device such as /dev/zero could block or never end: only regular files are read.
-    if (S_ISDIR(st.st_mode))
-        throwSystem(ErrorKind::FileAccess, path, EISDIR);
-    if (!S_ISREG(st.st_mode))
-        throw RuntimeError(ErrorKind::FileAccess, path, 0, "通常のファイルではありません");
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    refuseUnlessRegular(st, path);
+    // The descriptor stays non-blocking: a regular file whose reads would wait (a /proc file reached
+    // through a link) fails with EAGAIN instead of freezing the program.
     return file;
 }
 
@@ -106,11 +109,8 @@ public:
     {
         if (m_pos < m_len)
             return true;
-        ssize_t n;
-        do
-            n = ::read(m_file.fd(), m_block->data(), m_block->size());
-        while (n < 0 && errno == EINTR);
-        if (n < 0) // EISDIR for a directory, EIO, ...
+        const ssize_t n = retryOnEintr([&] { return ::read(m_file.fd(), m_block->data(), m_block->size()); });
+        if (n < 0) // EIO, EAGAIN, ...
             throwSystem(ErrorKind::FileAccess, m_path, errno);
         m_pos = 0;
         m_len = static_cast<std::size_t>(n);
@@ -140,6 +140,36 @@ const char *findCr(const char *from, const char *to)
 [[noreturn]] void throwTooManyLines(const std::string &path)
 {
     throw RuntimeError(ErrorKind::Overflow, path, MaxEntries + 1L, "辞書の行数が32767を超えています");
+}
+
+struct LineTally {
+    long long lines = 0;   // more than the limit given when counting stopped early
+    bool endsOpen = false; // text after the last line end, which a new line must not be glued to
+};
+
+// Counts lines by the line rule, stopping once there are more than `limit`.
+LineTally tallyLines(BlockReader &reader, long long limit)
+{
+    long long lineEnds = 0;
+    bool empty = true;
+    char last = 0;
+    char beforeLast = 0;
+    while (reader.available()) {
+        empty = false;
+        const char *from = reader.begin();
+        const char *end = reader.end();
+        // Every CR ends exactly one line, whether an LF follows or not.
+        for (const char *cr = findCr(from, end); cr; cr = findCr(cr + 1, end))
+            ++lineEnds;
+        if (lineEnds > limit)
+            return {lineEnds, false};
+        beforeLast = end - from >= 2 ? end[-2] : last;
+        last = end[-1];
+        reader.skipAll();
+    }
+    // The LF of a final CR LF is part of that line end.
+    const bool endsOpen = !empty && last != CR && !(last == LF && beforeLast == CR);
+    return {lineEnds + (endsOpen ? 1 : 0), endsOpen};
 }
 
 bool isRegularFile(const char *path)
@@ -231,26 +261,7 @@ std::int16_t countEntries(const std::string &path)
 {
     const File file = openForReading(path);
     BlockReader reader(file, path);
-    long long lineEnds = 0;
-    bool empty = true;
-    char last = 0;
-    char beforeLast = 0;
-    while (reader.available()) {
-        empty = false;
-        const char *from = reader.begin();
-        const char *end = reader.end();
-        // Every CR ends exactly one line, whether an LF follows or not.
-        for (const char *cr = findCr(from, end); cr; cr = findCr(cr + 1, end))
-            ++lineEnds;
-        if (lineEnds > MaxEntries)
-            throwTooManyLines(path);
-        beforeLast = end - from >= 2 ? end[-2] : last;
-        last = end[-1];
-        reader.skipAll();
-    }
-    // Bytes after the last line end make one more line; the LF of a final CR LF is part of that end.
-    const bool unterminated = !empty && last != CR && !(last == LF && beforeLast == CR);
-    const long long lines = lineEnds + (unterminated ? 1 : 0);
+    const long long lines = tallyLines(reader, MaxEntries).lines;
     if (lines > MaxEntries)
         throwTooManyLines(path);
     return static_cast<std::int16_t>(lines);
@@ -304,7 +315,24 @@ std::string readEntry(const std::string &path, std::int16_t n)
     return decodeCp932(line);
 }
 
-void appendEntry(const std::string &path, const std::string &word, const std::string &meaning)
+namespace {
+
+// Takes back the bytes this append wrote, [start, end), and nothing else: only while they are still the
+// end of the file and lie above the size it had when the lock was taken, so that another writer's
+// entries stay and the file never grows. True when the file is as it was.
+bool takeBack(int fd, off_t sizeAtLock, off_t start, off_t end)
+{
+    if (end <= start)
+        return true;
+    struct stat now;
+    if (start < sizeAtLock || ::fstat(fd, &now) != 0 || now.st_size != end)
+        return false;
+    return retryOnEintr([&] { return ::ftruncate(fd, start); }) == 0;
+}
+
+} // namespace
+
+AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning)
 {
     // Encoded apart: a broken sequence at the end of the word must not pair up with the meaning.
     const Cp932Encoding encodedWord = encodeCp932(word);
@@ -321,52 +349,59 @@ void appendEntry(const std::string &path, const std::string &word, const std::st
         throw RuntimeError(ErrorKind::FileAccess, path, 0, detail);
     }
 
-    // Read access as well: whether the last line has its line end is read from the file itself.
-    const int fd = openPath(path, O_RDWR | O_APPEND | O_CREAT, 0666);
+    // Looked at before opening too, so that opening never waits for a pipe's reader or wakes a device.
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0)
+        refuseUnlessRegular(st, path);
+    // Read access as well: the count and the last line's end are read from the file itself.
+    const int fd = openPath(path, O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK, 0666);
     if (fd < 0)
         throwSystem(ErrorKind::FileAccess, path, errno);
     const File file(fd);
-    struct stat st;
-    if (::fstat(fd, &st) != 0)
+    // Every append, in this program or another instance, holds the lock from the line-end check and
+    // the count to the end of the write; the lock goes with the descriptor.
+    if (retryOnEintr([&] { return ::flock(fd, LOCK_EX); }) != 0 || ::fstat(fd, &st) != 0)
         throwSystem(ErrorKind::FileAccess, path, errno);
-    const bool regular = S_ISREG(st.st_mode);
-    const off_t originalSize = regular ? st.st_size : 0;
+    refuseUnlessRegular(st, path);
+    const off_t sizeAtLock = st.st_size;
+
+    BlockReader reader(file, path);
+    const LineTally tally = tallyLines(reader, MaxEntries - 1);
+    if (tally.lines >= MaxEntries)
+        return AppendResult::DictionaryFull;
 
     std::string line;
-    if (originalSize > 0) {
-        char tail[2] = {};
-        const off_t tailSize = originalSize >= 2 ? 2 : 1;
-        const ssize_t got = ::pread(fd, tail, static_cast<std::size_t>(tailSize), originalSize - tailSize);
-        if (got != tailSize)
-            throwSystem(ErrorKind::FileAccess, path, got < 0 ? errno : EIO);
-        const char last = tail[tailSize - 1];
-        const char beforeLast = tailSize == 2 ? tail[0] : 0;
-        // Without this the new entry would be glued onto the old last line.
-        if (last != CR && !(last == LF && beforeLast == CR))
-            line += LineEnd;
-    }
+    if (tally.endsOpen) // without this the new entry would be glued onto the old last line
+        line += LineEnd;
     line += encodedWord.bytes;
     line += EntrySeparator;
     line += encodedMeaning.bytes;
     line += LineEnd;
 
-    // Anything short of the whole line is undone, so the file is exactly as it was.
-    auto undo = [&](int err, std::string detail) {
-        if (regular && ::ftruncate(fd, originalSize) != 0)
-            detail += " (元の長さに戻せませんでした: " + systemReason(errno) + ")";
-        throw RuntimeError(ErrorKind::FileAccess, path, 0, err ? systemReason(err) + detail : detail);
-    };
-    ssize_t written;
-    do
-        written = ::write(fd, line.data(), line.size());
-    while (written < 0 && errno == EINTR);
-    if (written < 0)
-        undo(errno, {});
-    if (static_cast<std::size_t>(written) != line.size())
-        undo(0, "書き込みが途中で止まりました (" + std::to_string(written) + " / " + std::to_string(line.size()) + " バイト)");
-    // EINVAL: a device or pipe that has nothing to sync; the write itself went through.
-    if (::fsync(fd) != 0 && errno != EINVAL)
-        undo(errno, {});
+    // O_APPEND puts each write at the end; the offset after it says where that end was.
+    std::size_t written = 0;
+    off_t end = sizeAtLock;
+    int err = 0;
+    while (written < line.size()) {
+        const ssize_t n = retryOnEintr([&] { return ::write(fd, line.data() + written, line.size() - written); });
+        if (n <= 0) {
+            // A write cut short is tried on, so a full disk is reported as such (ENOSPC) and not as a stop.
+            err = n < 0 ? errno : EIO;
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+        end = ::lseek(fd, 0, SEEK_CUR);
+    }
+    // EINVAL: a file system that cannot sync; the write itself went through.
+    if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL)
+        err = errno;
+    if (err != 0) {
+        std::string reason = systemReason(err);
+        if (!takeBack(fd, sizeAtLock, end - static_cast<off_t>(written), end))
+            reason += "（書き込んだ分を取り消せませんでした）";
+        throw RuntimeError(ErrorKind::FileAccess, path, 0, reason);
+    }
+    return AppendResult::Appended;
 }
 
 std::vector<std::string> splitEntry(const std::string &line)

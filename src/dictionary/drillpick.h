@@ -2,6 +2,7 @@
 
 #include "int16.h"
 #include "runtimeerror.h"
+#include "textprefix.h"
 
 #include <cstdint>
 #include <string>
@@ -24,7 +25,7 @@ inline const std::string &entryPiece(const std::vector<std::string> &pieces, std
     if (index >= pieces.size())
         throw RuntimeError(ErrorKind::SubscriptOutOfRange, path, entryNumber,
                            line.empty() ? std::string("空行です（「<>」がありません）")
-                                        : "「<>」がありません: " + line);
+                                        : "「<>」がありません: " + textPrefix(line));
     return pieces[index];
 }
 

@@ -74,7 +74,7 @@ void Form3::onCommand1Clicked()
     const std::string word = textToUtf8(Text1->text());
     const std::string meaning = textToUtf8(Text2->text());
     // A pair that could not be stored faithfully is refused before anything is written.
-    switch (checkNewEntry(word, meaning, WordCount)) {
+    switch (checkNewEntry(word, meaning)) {
     case EntryCheck::Ok:
         break;
     case EntryCheck::HoldsSeparator:
@@ -83,12 +83,13 @@ void Form3::onCommand1Clicked()
     case EntryCheck::NotStorable:
         m_shell.message(QStringLiteral("辞書ファイルに保存できない文字が含まれています"));
         return;
-    case EntryCheck::DictionaryFull:
-        m_shell.message(QStringLiteral("辞書がいっぱいです。これ以上登録できません"));
-        return;
     }
     try {
-        appendEntry(m_module.DictionaryPath, word, meaning);
+        // Full or not is decided from the file itself: another writer may have filled it since load.
+        if (appendEntry(m_module.DictionaryPath, word, meaning) == AppendResult::DictionaryFull) {
+            m_shell.message(QStringLiteral("辞書がいっぱいです。これ以上登録できません"));
+            return;
+        }
     } catch (const RuntimeError &error) {
         if (error.kind() != ErrorKind::FileAccess)
             throw;

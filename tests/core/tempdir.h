@@ -13,9 +13,9 @@
 // since relative dictionary paths resolve against it.
 class TempDir {
 public:
-    TempDir()
+    explicit TempDir(const std::filesystem::path &base = std::filesystem::temp_directory_path())
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tamberlo-core-XXXXXX").string();
+        std::string pattern = (base / "tamberlo-core-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
         m_path = pattern;
@@ -44,6 +44,14 @@ private:
     std::filesystem::path m_path;
     std::filesystem::path m_oldCwd;
 };
+
+// Where fsync costs nothing, for tests that append thousands of times: /dev/shm when there is one.
+inline std::filesystem::path memoryBackedBase()
+{
+    std::error_code ec;
+    return std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
+                                                         : std::filesystem::temp_directory_path();
+}
 
 inline std::string fileBytes(const std::string &path)
 {

@@ -446,6 +446,11 @@ private slots:
                                           << QStringList{pastEnd, "行: 1"} << true << 1 << "[ 0||]";
         QTest::newRow("no_separator") << std::optional<QByteArray>("dog\r\n") << "2" << 0.0f << false
                                       << QStringList{subscript, "行: 1", "dog"} << true << 2 << "[ 1|dog|]";
+        // A label shows only what fits, so a megabyte word leaves the window (and its exit button) at ease.
+        const QString shownPart = QString(80, QLatin1Char('x')) + QStringLiteral("…");
+        QTest::newRow("megabyte_line") << std::optional<QByteArray>(QByteArray(1 << 20, 'x') + "\r\n") << "2" << 0.0f
+                                       << false << QStringList{subscript, "行: 1", shownPart} << true << 2
+                                       << "[ 1|" + shownPart + "|]";
         QTest::newRow("blank_line") << std::optional<QByteArray>("\r\n") << "2" << 0.0f << false
                                     << QStringList{subscript, "行: 1", "空行"} << true << 1 << "[ 1||]";
         QTest::newRow("no_separator_among_entries") << std::optional<QByteArray>("a<>b\r\nc<>d\r\ne f\r\n") << "2" << 0.9f
