@@ -8,7 +8,6 @@
 #include "int16.h"
 #include "module1.h"
 #include "pathtext.h"
-#include "runtimeerror.h"
 #include "shell.h"
 
 #include <QCloseEvent>
@@ -84,16 +83,16 @@ void Form3::onCommand1Clicked()
         m_shell.message(QStringLiteral("辞書ファイルに保存できない文字が含まれています"));
         return;
     }
-    try {
-        // Full or not is decided from the file itself: another writer may have filled it since load.
-        if (appendEntry(m_module.DictionaryPath, word, meaning) == AppendResult::DictionaryFull) {
-            m_shell.message(QStringLiteral("辞書がいっぱいです。これ以上登録できません"));
-            return;
-        }
-    } catch (const RuntimeError &error) {
-        if (error.kind() != ErrorKind::FileAccess)
-            throw;
-        m_shell.message(QStringLiteral("登録できませんでした\n") + QString::fromStdString(error.detail()));
+    // Full or not is decided from the file itself: another writer may have filled it since load.
+    const AppendResult result = appendEntry(m_module.DictionaryPath, word, meaning);
+    switch (result.outcome) {
+    case AppendOutcome::Appended:
+        break;
+    case AppendOutcome::DictionaryFull:
+        m_shell.message(QStringLiteral("辞書がいっぱいです。これ以上登録できません"));
+        return;
+    case AppendOutcome::NotWritten:
+        m_shell.message(QStringLiteral("登録できませんでした\n") + QString::fromStdString(result.reason));
         return;
     }
     Text1->setText(QString());

@@ -2,7 +2,6 @@
 // a script would: every entry reported as saved is in the file, whole, once, and nothing else is.
 #include "cp932.h"
 #include "dictionaryfile.h"
-#include "runtimeerror.h"
 #include "systemreason.h"
 #include "childprocess.h"
 #include "tempdir.h"
@@ -40,11 +39,18 @@ std::string writer(const std::string &path, char name, int count, int failures)
     std::string log;
     for (int i = 0, failed = 0; i < count && failed < failures; ++i) {
         const std::string word = wordOf(name, i);
-        try {
-            log += appendEntry(path, word, Meaning) == AppendResult::Appended ? "+" + word + "\n" : "-full\n";
-        } catch (const RuntimeError &e) {
-            log += "-" + e.detail() + "\n";
+        const AppendResult result = appendEntry(path, word, Meaning);
+        switch (result.outcome) {
+        case AppendOutcome::Appended:
+            log += "+" + word + "\n";
+            break;
+        case AppendOutcome::DictionaryFull:
+            log += "-full\n";
+            break;
+        case AppendOutcome::NotWritten:
+            log += "-" + result.reason + "\n";
             ++failed;
+            break;
         }
     }
     return log;
