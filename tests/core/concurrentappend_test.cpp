@@ -40,18 +40,11 @@ std::string writer(const std::string &path, char name, int count, int failures)
     for (int i = 0, failed = 0; i < count && failed < failures; ++i) {
         const std::string word = wordOf(name, i);
         const AppendResult result = appendEntry(path, word, Meaning);
-        switch (result.outcome) {
-        case AppendOutcome::Appended:
+        if (result.outcome == AppendOutcome::Appended)
             log += "+" + word + "\n";
-            break;
-        case AppendOutcome::DictionaryFull:
-            log += "-full\n";
-            break;
-        case AppendOutcome::NotWritten:
-            log += "-" + result.reason + "\n";
-            ++failed;
-            break;
-        }
+        else
+            log += "-" + (result.outcome == AppendOutcome::DictionaryFull ? "full" : result.reason) + "\n";
+        failed += result.outcome == AppendOutcome::NotWritten;
     }
     return log;
 }
