@@ -6,7 +6,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <csignal>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -80,6 +83,45 @@ void EncodeCp932Entry(benchmark::State &state)
         benchmark::DoNotOptimize(tamberlo::encodeCp932("美しい、きれいな"));
 }
 BENCHMARK(EncodeCp932Entry);
+
+// Appends per second to a 1000-entry dictionary (with fsync, so the file system decides much of it:
+// TMPDIR=/dev/shm shows the cost of the program's own work). Arg 1: a second process appends to the
+// same file all the while, as another instance of the program would.
+void AppendEntry(benchmark::State &state)
+{
+    const TempFolder folder{"tamberlo-bench"};
+    const std::string path = folder.file("append.tmb");
+    std::string base;
+    for (int i = 0; i < 1000; ++i)
+        base += "word" + std::to_string(i) + "<>" + tamberlo::encodeCp932("意味").bytes + "\r\n";
+    writeBytes(path, base);
+
+    pid_t rival = -1;
+    if (state.range(0) == 1) {
+        rival = ::fork();
+        if (rival == 0) {
+            for (;;)
+                tamberlo::appendEntry(path, "rival", "競争");
+        }
+    }
+    int sinceReset = 0;
+    for (auto _ : state) {
+        tamberlo::appendEntry(path, "vocabulary", "語彙");
+        // Kept near its starting size, so that every append counts about the same file.
+        if (++sinceReset == 500) {
+            state.PauseTiming();
+            ::truncate(path.c_str(), static_cast<off_t>(base.size()));
+            sinceReset = 0;
+            state.ResumeTiming();
+        }
+    }
+    if (rival > 0) {
+        ::kill(rival, SIGKILL);
+        ::waitpid(rival, nullptr, 0);
+    }
+    state.counters["appends/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(AppendEntry)->ArgName("rival")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -78,27 +78,30 @@ bool encodeOne(std::string_view utf8Char, std::string &out)
 
 std::string decodeCp932(std::string_view bytes)
 {
-    // Three bytes of UTF-8 per input byte is the most code page 932 needs, U+FFFD included.
-    std::string out(bytes.size() * 3, '\0');
+    // Converted through a small buffer: a megabyte line must not cost three megabytes up front
+    // (three bytes of UTF-8 per input byte being the most code page 932 can need).
+    std::string out;
+    out.reserve(bytes.size());
+    char buffer[16 * 1024];
     iconv_t cd = decoder();
     char *in = const_cast<char *>(bytes.data());
     std::size_t inLeft = bytes.size();
-    char *o = out.data();
-    std::size_t outLeft = out.size();
     while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1))
-            break;
-        if (errno != EILSEQ && errno != EINVAL) // E2BIG: the bound above is wrong
-            throw std::system_error(errno, std::generic_category(), "iconv CP932 -> UTF-8");
+        char *o = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const bool done = iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1);
+        const int err = errno;
+        out.append(buffer, static_cast<std::size_t>(o - buffer));
+        if (done || err == E2BIG)
+            continue;
+        if (err != EILSEQ && err != EINVAL)
+            throw std::system_error(err, std::generic_category(), "iconv CP932 -> UTF-8");
         // EILSEQ: invalid sequence at *in; EINVAL: a lead byte cut off by the end of the text.
-        for (char c : Utf8Replacement)
-            *o++ = c;
-        outLeft -= Utf8Replacement.size();
+        out += Utf8Replacement;
         ++in;
         --inLeft;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 

@@ -1,80 +1,32 @@
 #include "dictionaryfile.h"
 
+#include "blockreader.h"
 #include "cp932.h"
-#include "int16.h"
+#include "linerule.h"
+#include "posixfile.h"
 #include "runtimeerror.h"
-#include "utf8.h"
+#include "systemreason.h"
 
-#include <array>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace tamberlo {
 
 namespace {
-
-constexpr char CR = '\r';
-constexpr char LF = '\n';
-constexpr std::string_view LineEnd = "\r\n";
-
-// strerror_r comes in a GNU and an XSI flavour; take whichever this libc has.
-[[maybe_unused]] std::string reasonFrom(int rc, const char *buffer)
-{
-    return rc == 0 ? std::string(buffer) : "errno " + std::to_string(rc);
-}
-[[maybe_unused]] std::string reasonFrom(const char *text, const char *) { return text; }
-
-std::string systemReason(int err)
-{
-    char buffer[256] = {};
-    return reasonFrom(strerror_r(err, buffer, sizeof buffer), buffer);
-}
 
 [[noreturn]] void throwSystem(ErrorKind kind, const std::string &path, int err)
 {
     throw RuntimeError(kind, path, 0, systemReason(err));
 }
 
-class File {
-public:
-    explicit File(int fd) : m_fd(fd) {}
-    ~File()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    File(File &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    File(const File &) = delete;
-    File &operator=(const File &) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-int openPath(const std::string &path, int flags, mode_t mode = 0)
-{
-    if (path.find('\0') != std::string::npos) { // the kernel would see a shorter, different name
-        errno = EINVAL;
-        return -1;
-    }
-    int fd;
-    do
-        fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
-    while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
 File openForReading(const std::string &path)
 {
-    // O_NONBLOCK: opening a named pipe must not wait for a writer before we can turn it down.
+    // O_NONBLOCK: opening a named pipe must not wait for a writer before we can turn it down, and a
+    // regular file whose reads would wait (a /proc file reached through a link) fails with EAGAIN
+    // instead of freezing the program.
     const int fd = openPath(path, O_RDONLY | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
@@ -86,126 +38,71 @@ File openForReading(const std::string &path)
     struct stat st;
     if (::fstat(fd, &st) != 0)
         throwSystem(ErrorKind::FileAccess, path, errno);
-    // A pipe or a device such as /dev/zero could block or never end: only regular files are read.
-    if (S_ISDIR(st.st_mode))
-        throwSystem(ErrorKind::FileAccess, path, EISDIR);
-    if (!S_ISREG(st.st_mode))
-        throw RuntimeError(ErrorKind::FileAccess, path, 0, "通常のファイルではありません");
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (const std::string refusal = notRegularReason(st); !refusal.empty())
+        throw RuntimeError(ErrorKind::FileAccess, path, 0, refusal);
     return file;
 }
 
-// Reads a file front to back in large blocks: finding line ends is a memchr over each block, and
-// only the wanted line is ever copied or decoded.
-class BlockReader {
-public:
-    BlockReader(const File &file, const std::string &path) : m_file(file), m_path(path) {}
-
-    // Refills the block when it is used up; false at end of file.
-    bool available()
-    {
-        if (m_pos < m_len)
-            return true;
-        ssize_t n;
-        do
-            n = ::read(m_file.fd(), m_block->data(), m_block->size());
-        while (n < 0 && errno == EINTR);
-        if (n < 0) // EISDIR for a directory, EIO, ...
-            throwSystem(ErrorKind::FileAccess, m_path, errno);
-        m_pos = 0;
-        m_len = static_cast<std::size_t>(n);
-        return m_len > 0;
-    }
-
-    const char *begin() const { return m_block->data() + m_pos; }
-    const char *end() const { return m_block->data() + m_len; }
-    char peek() const { return m_block->data()[m_pos]; }
-    void skipTo(const char *p) { m_pos = static_cast<std::size_t>(p - m_block->data()); }
-    void skipAll() { m_pos = m_len; }
-
-private:
-    static constexpr std::size_t BlockSize = 64 * 1024;
-    const File &m_file;
-    const std::string &m_path;
-    std::unique_ptr<std::array<char, BlockSize>> m_block = std::make_unique<std::array<char, BlockSize>>();
-    std::size_t m_pos = 0;
-    std::size_t m_len = 0;
-};
-
-const char *findCr(const char *from, const char *to)
+AppendResult notWritten(std::string reason)
 {
-    return static_cast<const char *>(std::memchr(from, CR, static_cast<std::size_t>(to - from)));
+    return {AppendOutcome::NotWritten, std::move(reason)};
 }
 
-[[noreturn]] void throwTooManyLines(const std::string &path)
+std::string unencodableReason(const Cp932Encoding &word, const Cp932Encoding &meaning)
 {
-    throw RuntimeError(ErrorKind::Overflow, path, MaxEntries + 1L, "辞書の行数が32767を超えています");
-}
-
-bool isRegularFile(const char *path)
-{
-    struct stat st;
-    return ::stat(path, &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// '*' is any run of characters, '?' exactly one character (a whole UTF-8 sequence, as a user typing
-// a name means it); nothing else is special, and a leading '.' needs no explicit match.
-bool wildcardMatch(std::string_view pattern, std::string_view name)
-{
-    std::size_t p = 0;
-    std::size_t n = 0;
-    std::size_t starP = std::string_view::npos;
-    std::size_t starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (p < pattern.size() && pattern[p] == '?') {
-            ++p;
-            utf8::next(name, n);
-        } else if (p < pattern.size() && pattern[p] == name[n]) {
-            ++p;
-            ++n;
-        } else if (starP != std::string_view::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
+    std::string reason = "コードページ932で表せない文字があります:";
+    for (const auto *encoding : {&word, &meaning}) {
+        for (char32_t c : encoding->unencodable) {
+            char code[16];
+            std::snprintf(code, sizeof code, " U+%04X", static_cast<unsigned>(c));
+            reason += code;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
+    return reason;
+}
+
+// Takes back the bytes this append wrote, [start, end), and nothing else: only while they are still the
+// end of the file and lie above the size it had when the lock was taken, so that another writer's
+// entries stay and the file never grows. True when the file is as it was.
+bool takeBack(int fd, off_t sizeAtLock, off_t start, off_t end)
+{
+    if (end <= start)
+        return true;
+    struct stat now;
+    if (start < sizeAtLock || ::fstat(fd, &now) != 0 || now.st_size != end)
+        return false;
+    return retryOnEintr([&] { return ::ftruncate(fd, start); }) == 0;
+}
+
+// Writes all of line at the end of the file and flushes it: empty, or why not once what was written
+// has been taken back.
+std::string writeAtEnd(int fd, std::string_view line, off_t sizeAtLock)
+{
+    // O_APPEND puts each write at the end; the offset after it says where that end was.
+    std::size_t written = 0;
+    off_t end = sizeAtLock;
+    int err = 0;
+    while (written < line.size()) {
+        const ssize_t n = retryOnEintr([&] { return ::write(fd, line.data() + written, line.size() - written); });
+        if (n <= 0) {
+            // A write cut short is tried on, so a full disk is reported as such (ENOSPC) and not as a stop.
+            err = n < 0 ? errno : EIO;
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+        end = ::lseek(fd, 0, SEEK_CUR);
+    }
+    // EINVAL: a file system that cannot sync; the write itself went through.
+    if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL)
+        err = errno;
+    if (err == 0)
+        return {};
+    if (!takeBack(fd, sizeAtLock, end - static_cast<off_t>(written), end))
+        return systemReason(err) + "（書き込んだ分を取り消せませんでした）";
+    return systemReason(err);
 }
 
 } // namespace
-
-bool dictionaryExists(const std::string &path)
-{
-    if (path.find('\0') != std::string::npos)
-        return false;
-    const std::size_t slash = path.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::string_view name = std::string_view(path).substr(nameStart);
-    if (name.find_first_of("*?") == std::string_view::npos)
-        return isRegularFile(path.c_str());
-
-    // Keep the leading '/' of a file in the root directory.
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.c_str()), ::closedir);
-    if (!dir)
-        return false;
-    const int dirFd = ::dirfd(dir.get());
-    while (const dirent *entry = ::readdir(dir.get())) {
-        if (!wildcardMatch(name, entry->d_name))
-            continue;
-        struct stat st;
-        // d_type is only a hint (DT_UNKNOWN on some file systems, and links must be followed).
-        if (::fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
-            return true;
-    }
-    return false;
-}
 
 CreateResult createEmptyDictionary(const std::string &path)
 {
@@ -213,46 +110,28 @@ CreateResult createEmptyDictionary(const std::string &path)
     const int fd = openPath(path, O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd >= 0) {
         ::close(fd);
-        return CreateResult::Created;
+        return {CreateOutcome::Created, {}};
     }
     const int err = errno;
-    if (err == EEXIST) {
-        struct stat st;
-        const bool found = ::stat(path.c_str(), &st) == 0;
-        if (found && S_ISREG(st.st_mode))
-            return CreateResult::AlreadyExists;
-        // A directory, or a name that exists but is no file (a dangling link, a device).
-        throwSystem(ErrorKind::FileAccess, path, found && S_ISDIR(st.st_mode) ? EISDIR : EEXIST);
-    }
-    throwSystem(ErrorKind::FileAccess, path, err);
+    if (err != EEXIST)
+        return {CreateOutcome::NotCreated, systemReason(err)};
+    struct stat st;
+    const bool found = ::stat(path.c_str(), &st) == 0;
+    if (found && S_ISREG(st.st_mode))
+        return {CreateOutcome::AlreadyExists, {}};
+    // A directory, or a name that exists but is no file (a dangling link, a device).
+    return {CreateOutcome::NotCreated, systemReason(found && S_ISDIR(st.st_mode) ? EISDIR : EEXIST)};
 }
 
 std::int16_t countEntries(const std::string &path)
 {
     const File file = openForReading(path);
-    BlockReader reader(file, path);
-    long long lineEnds = 0;
-    bool empty = true;
-    char last = 0;
-    char beforeLast = 0;
-    while (reader.available()) {
-        empty = false;
-        const char *from = reader.begin();
-        const char *end = reader.end();
-        // Every CR ends exactly one line, whether an LF follows or not.
-        for (const char *cr = findCr(from, end); cr; cr = findCr(cr + 1, end))
-            ++lineEnds;
-        if (lineEnds > MaxEntries)
-            throwTooManyLines(path);
-        beforeLast = end - from >= 2 ? end[-2] : last;
-        last = end[-1];
-        reader.skipAll();
-    }
-    // Bytes after the last line end make one more line; the LF of a final CR LF is part of that end.
-    const bool unterminated = !empty && last != CR && !(last == LF && beforeLast == CR);
-    const long long lines = lineEnds + (unterminated ? 1 : 0);
+    BlockReader reader(file.fd());
+    const long long lines = tallyLines(reader, MaxEntries).lines;
+    if (reader.error() != 0)
+        throwSystem(ErrorKind::FileAccess, path, reader.error());
     if (lines > MaxEntries)
-        throwTooManyLines(path);
+        throw RuntimeError(ErrorKind::Overflow, path, MaxEntries + 1L, "辞書の行数が32767を超えています");
     return static_cast<std::int16_t>(lines);
 }
 
@@ -261,112 +140,57 @@ std::string readEntry(const std::string &path, std::int16_t n)
     if (n < 1)
         throw RuntimeError(ErrorKind::SubscriptOutOfRange, path, n, "行番号は1から始まります");
     const File file = openForReading(path);
-    BlockReader reader(file, path);
-    auto pastEnd = [&] {
-        return RuntimeError(ErrorKind::InputPastEndOfFile, path, n,
-                            std::to_string(n) + "行目を読もうとしましたが、ファイルの行はそれより少なくなっています");
-    };
-
-    // The LF right after a CR belongs to that line end, even when the CR closed the previous block.
-    bool afterCr = false;
-    auto skipLfOfCrLf = [&] {
-        if (afterCr && reader.peek() == LF)
-            reader.skipTo(reader.begin() + 1);
-        afterCr = false;
-    };
-
-    for (int ends = 0; ends < n - 1;) {
-        if (!reader.available())
-            throw pastEnd();
-        skipLfOfCrLf();
-        const char *cr = findCr(reader.begin(), reader.end());
-        if (!cr) {
-            reader.skipAll();
-            continue;
-        }
-        reader.skipTo(cr + 1);
-        afterCr = true;
-        ++ends;
-    }
-
-    std::string line;
-    bool ended = false;
-    while (!ended && reader.available()) {
-        skipLfOfCrLf();
-        const char *cr = findCr(reader.begin(), reader.end());
-        line.append(reader.begin(), cr ? cr : reader.end());
-        ended = cr != nullptr;
-        reader.skipAll();
-    }
-    // At end of file only text makes a line: a final line end is not followed by an empty line.
-    if (!ended && line.empty())
-        throw pastEnd();
-    return decodeCp932(line);
+    BlockReader reader(file.fd());
+    const std::optional<std::string> line = nthLine(reader, n);
+    if (reader.error() != 0)
+        throwSystem(ErrorKind::FileAccess, path, reader.error());
+    if (!line)
+        throw RuntimeError(ErrorKind::InputPastEndOfFile, path, n,
+                           std::to_string(n) + "行目を読もうとしましたが、ファイルの行はそれより少なくなっています");
+    return decodeCp932(*line);
 }
 
-void appendEntry(const std::string &path, const std::string &word, const std::string &meaning)
+AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning)
 {
     // Encoded apart: a broken sequence at the end of the word must not pair up with the meaning.
     const Cp932Encoding encodedWord = encodeCp932(word);
     const Cp932Encoding encodedMeaning = encodeCp932(meaning);
-    if (!encodedWord.ok() || !encodedMeaning.ok()) {
-        std::string detail = "コードページ932で表せない文字があります:";
-        for (const auto *encoding : {&encodedWord, &encodedMeaning}) {
-            for (char32_t c : encoding->unencodable) {
-                char code[16];
-                std::snprintf(code, sizeof code, " U+%04X", static_cast<unsigned>(c));
-                detail += code;
-            }
-        }
-        throw RuntimeError(ErrorKind::FileAccess, path, 0, detail);
-    }
+    if (!encodedWord.ok() || !encodedMeaning.ok())
+        return notWritten(unencodableReason(encodedWord, encodedMeaning));
 
-    // Read access as well: whether the last line has its line end is read from the file itself.
-    const int fd = openPath(path, O_RDWR | O_APPEND | O_CREAT, 0666);
-    if (fd < 0)
-        throwSystem(ErrorKind::FileAccess, path, errno);
-    const File file(fd);
+    // Looked at before opening too, so that opening never waits for a pipe's reader or wakes a device.
     struct stat st;
-    if (::fstat(fd, &st) != 0)
-        throwSystem(ErrorKind::FileAccess, path, errno);
-    const bool regular = S_ISREG(st.st_mode);
-    const off_t originalSize = regular ? st.st_size : 0;
+    if (::stat(path.c_str(), &st) == 0 && !notRegularReason(st).empty())
+        return notWritten(notRegularReason(st));
+    // Read access as well: the count and the last line's end are read from the file itself.
+    const int fd = openPath(path, O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK, 0666);
+    if (fd < 0)
+        return notWritten(systemReason(errno));
+    const File file(fd);
+    // Every append, in this program or another instance, holds the lock from the line-end check and
+    // the count to the end of the write; the lock goes with the descriptor.
+    if (retryOnEintr([&] { return ::flock(fd, LOCK_EX); }) != 0 || ::fstat(fd, &st) != 0)
+        return notWritten(systemReason(errno));
+    if (!notRegularReason(st).empty())
+        return notWritten(notRegularReason(st));
+
+    BlockReader reader(fd);
+    const LineTally tally = tallyLines(reader, MaxEntries - 1);
+    if (reader.error() != 0)
+        return notWritten(systemReason(reader.error()));
+    if (tally.lines >= MaxEntries)
+        return {AppendOutcome::DictionaryFull, {}};
 
     std::string line;
-    if (originalSize > 0) {
-        char tail[2] = {};
-        const off_t tailSize = originalSize >= 2 ? 2 : 1;
-        const ssize_t got = ::pread(fd, tail, static_cast<std::size_t>(tailSize), originalSize - tailSize);
-        if (got != tailSize)
-            throwSystem(ErrorKind::FileAccess, path, got < 0 ? errno : EIO);
-        const char last = tail[tailSize - 1];
-        const char beforeLast = tailSize == 2 ? tail[0] : 0;
-        // Without this the new entry would be glued onto the old last line.
-        if (last != CR && !(last == LF && beforeLast == CR))
-            line += LineEnd;
-    }
+    if (tally.endsOpen) // without this the new entry would be glued onto the old last line
+        line += LineEnd;
     line += encodedWord.bytes;
     line += EntrySeparator;
     line += encodedMeaning.bytes;
     line += LineEnd;
-
-    // Anything short of the whole line is undone, so the file is exactly as it was.
-    auto undo = [&](int err, std::string detail) {
-        if (regular && ::ftruncate(fd, originalSize) != 0)
-            detail += " (元の長さに戻せませんでした: " + systemReason(errno) + ")";
-        throw RuntimeError(ErrorKind::FileAccess, path, 0, err ? systemReason(err) + detail : detail);
-    };
-    ssize_t written;
-    do
-        written = ::write(fd, line.data(), line.size());
-    while (written < 0 && errno == EINTR);
-    if (written < 0)
-        undo(errno, {});
-    if (static_cast<std::size_t>(written) != line.size())
-        undo(0, "書き込みが途中で止まりました (" + std::to_string(written) + " / " + std::to_string(line.size()) + " バイト)");
-    // EINVAL: a device or pipe that has nothing to sync; the write itself went through.
-    if (::fsync(fd) != 0 && errno != EINVAL)
-        undo(errno, {});
+    if (std::string reason = writeAtEnd(fd, line, st.st_size); !reason.empty())
+        return notWritten(std::move(reason));
+    return {AppendOutcome::Appended, {}};
 }
 
 std::vector<std::string> splitEntry(const std::string &line)

@@ -6,22 +6,23 @@
 #include <vector>
 
 // Operations on a dictionary file: one entry per line, word "<>" meaning, code page 932, CR LF.
-// Every operation opens, works and closes; nothing is cached. Paths are file-system bytes,
-// texts are UTF-8. Failures are thrown as RuntimeError.
+// Every operation opens, works and closes; nothing is cached. Paths are file-system bytes, texts
+// are UTF-8, reasons are Japanese (systemreason.h).
+// Two kinds of failure: creating and appending report what the user is told about and the program
+// goes on from as a result; reading throws RuntimeError, which ends the program.
 namespace tamberlo {
 
 inline constexpr std::int16_t MaxEntries = 32767;
 inline constexpr std::string_view EntrySeparator = "<>";
 
-// True when a regular file of that name exists (relative to the working directory); dotfiles
-// count, directories do not. '*' and '?' in the last path component are wildcards ('?' is one
-// UTF-8 character); every other character is literal, and names match case-sensitively.
-bool dictionaryExists(const std::string &path);
+enum class CreateOutcome { Created, AlreadyExists, NotCreated };
 
-enum class CreateResult { Created, AlreadyExists };
+struct CreateResult {
+    CreateOutcome outcome;
+    std::string reason; // why NotCreated: a missing folder, no permission, a directory of that name...
+};
 
 // Creates a new, empty file; never truncates an existing one.
-// Other failures (missing folder, permission, a directory of that name) throw FileAccess.
 CreateResult createEmptyDictionary(const std::string &path);
 
 // Number of lines: a line ends at CR LF or a lone CR; text after the last line end is one more line.
@@ -33,11 +34,24 @@ std::int16_t countEntries(const std::string &path);
 // SubscriptOutOfRange for n < 1, FileAccess when it cannot be read.
 std::string readEntry(const std::string &path, std::int16_t n);
 
-// Appends word "<>" meaning CR LF in one write and flushes it to disk; if the file's last line
-// lacks a line end, CR LF is written first. A failed or short write leaves the file as it was
-// and throws FileAccess with the system's reason. Characters code page 932 cannot hold are
-// the caller's to refuse beforehand (see cp932.h); here they would throw FileAccess.
-void appendEntry(const std::string &path, const std::string &word, const std::string &meaning);
+enum class AppendOutcome { Appended, DictionaryFull, NotWritten };
+
+struct AppendResult {
+    AppendOutcome outcome;
+    std::string reason; // why NotWritten
+};
+
+// Appends word "<>" meaning CR LF and flushes it to disk; if the file's last line lacks a line end,
+// CR LF is written first. Other appends (another instance of the program, say) are shut out by an
+// exclusive flock from the line-end check and the count to the end of the write; readers take no
+// lock and read a half-written last line by the line rule. DictionaryFull, writing nothing, when the
+// file as it is holds 32767 lines or more. Anything that is not a regular file is refused at once.
+// A failed write is taken back, as far as its bytes are still the file's end.
+// Not promised: a kill -9 in the middle of one write() of a line longer than a page can leave part
+// of that line (the windows' field limits keep lines far shorter).
+// Characters code page 932 cannot hold are the caller's to refuse beforehand (see cp932.h); here
+// they are NotWritten.
+AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning);
 
 // The line split at every "<>": piece 0 is the word, piece 1 the meaning. An empty line gives no pieces.
 std::vector<std::string> splitEntry(const std::string &line);

@@ -12,14 +12,12 @@ bool storable(const std::string &text)
 }
 } // namespace
 
-EntryCheck checkNewEntry(const std::string &word, const std::string &meaning, std::int16_t entryCount)
+EntryCheck checkNewEntry(const std::string &word, const std::string &meaning)
 {
     if (word.find(EntrySeparator) != std::string::npos || meaning.find(EntrySeparator) != std::string::npos)
         return EntryCheck::HoldsSeparator;
     if (!storable(word) || !storable(meaning))
         return EntryCheck::NotStorable;
-    if (entryCount >= MaxEntries)
-        return EntryCheck::DictionaryFull;
     return EntryCheck::Ok;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 namespace tamberlo {
@@ -9,11 +8,10 @@ enum class EntryCheck {
     Ok,
     HoldsSeparator,  // "<>" would split the pair into other fields on reading
     NotStorable,     // a line break, or a character code page 932 cannot hold
-    DictionaryFull,  // one more line would pass the 32767-entry limit
 };
 
-// Whether word and meaning (UTF-8) can be appended to a dictionary of `entryCount` entries
-// and read back exactly as typed.
-EntryCheck checkNewEntry(const std::string &word, const std::string &meaning, std::int16_t entryCount);
+// Whether word and meaning (UTF-8) can be appended and read back exactly as typed. Whether the
+// dictionary has room is the append's to say, from the file as it is then.
+EntryCheck checkNewEntry(const std::string &word, const std::string &meaning);
 
 } // namespace tamberlo

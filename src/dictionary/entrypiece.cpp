@@ -1,6 +1,7 @@
 #include "entrypiece.h"
 
 #include "runtimeerror.h"
+#include "textprefix.h"
 
 namespace tamberlo {
 
@@ -10,7 +11,7 @@ const std::string &entryPiece(const std::vector<std::string> &pieces, std::size_
     if (index >= pieces.size())
         throw RuntimeError(ErrorKind::SubscriptOutOfRange, path, entryNumber,
                            line.empty() ? std::string("空行です（「<>」がありません）")
-                                        : "「<>」がありません: " + line);
+                                        : "「<>」がありません: " + textPrefix(line));
     return pieces[index];
 }
 

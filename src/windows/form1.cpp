@@ -1,11 +1,11 @@
 #include "form1.h"
 
 #include "controls.h"
+#include "dictionaryexists.h"
 #include "dictionaryfile.h"
 #include "fonts.h"
 #include "module1.h"
 #include "pathtext.h"
-#include "runtimeerror.h"
 #include "shell.h"
 
 #include <QCloseEvent>
@@ -118,20 +118,19 @@ void Form1::onCommand5Clicked()
         m_shell.message(exists);
         return;
     }
-    try {
-        if (createEmptyDictionary(name) == CreateResult::AlreadyExists) {
-            m_shell.message(exists);
-            return;
-        }
-    } catch (const RuntimeError &error) {
-        // A name that cannot be created is the user's to correct, not a reason to end the program.
-        if (error.kind() != ErrorKind::FileAccess)
-            throw;
-        m_shell.message(QStringLiteral("辞書ファイルを作成できませんでした\n")
-                        + QString::fromStdString(error.detail()));
+    // A name that cannot be created is the user's to correct, not a reason to end the program.
+    const CreateResult result = createEmptyDictionary(name);
+    switch (result.outcome) {
+    case CreateOutcome::Created:
+        m_shell.message(QStringLiteral("辞書ファイルを作成しました"));
+        return;
+    case CreateOutcome::AlreadyExists:
+        m_shell.message(exists);
+        return;
+    case CreateOutcome::NotCreated:
+        m_shell.message(QStringLiteral("辞書ファイルを作成できませんでした\n") + QString::fromStdString(result.reason));
         return;
     }
-    m_shell.message(QStringLiteral("辞書ファイルを作成しました"));
 }
 
 } // namespace tamberlo

@@ -14,6 +14,7 @@
 #include "numericvalue.h"
 #include "randomdraw.h"
 #include "shell.h"
+#include "textprefix.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -97,14 +98,15 @@ void Form2::onCommand1Clicked()
         const std::string line = readEntry(path, entryNumber);
         const std::vector<std::string> pieces = splitEntry(line);
         CtlDigital1->setValue(QString::fromStdString(numberText(entryNumber)));
-        Label1->setText(QString::fromStdString(entryPiece(pieces, 0, path, entryNumber, line)));
+        // A label shows only what fits; laying out a megabyte word would freeze the window, exit button too.
+        Label1->setText(QString::fromStdString(textPrefix(entryPiece(pieces, 0, path, entryNumber, line))));
         qCDebug(lcDrill).noquote() << "word" << traceMicroseconds() << entryNumber << Label1->text();
         std::int32_t t = halfPeriod();
         qCDebug(lcDrill).noquote() << "wait" << traceMicroseconds() << t;
         Wait(t);
         if (m_shell.hasEnded())
             return;
-        Label2->setText(QString::fromStdString(entryPiece(pieces, 1, path, entryNumber, line)));
+        Label2->setText(QString::fromStdString(textPrefix(entryPiece(pieces, 1, path, entryNumber, line))));
         qCDebug(lcDrill).noquote() << "meaning" << traceMicroseconds() << Label2->text();
         t = halfPeriod();
         qCDebug(lcDrill).noquote() << "wait" << traceMicroseconds() << t;

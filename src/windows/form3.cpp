@@ -8,7 +8,6 @@
 #include "int16.h"
 #include "module1.h"
 #include "numbertext.h"
-#include "runtimeerror.h"
 #include "shell.h"
 #include "texttoutf8.h"
 
@@ -75,7 +74,7 @@ void Form3::onCommand1Clicked()
     const std::string word = textToUtf8(Text1->text());
     const std::string meaning = textToUtf8(Text2->text());
     // A pair that could not be stored faithfully is refused before anything is written.
-    switch (checkNewEntry(word, meaning, WordCount)) {
+    switch (checkNewEntry(word, meaning)) {
     case EntryCheck::Ok:
         break;
     case EntryCheck::HoldsSeparator:
@@ -84,16 +83,17 @@ void Form3::onCommand1Clicked()
     case EntryCheck::NotStorable:
         m_shell.message(QStringLiteral("辞書ファイルに保存できない文字が含まれています"));
         return;
-    case EntryCheck::DictionaryFull:
+    }
+    // Full or not is decided from the file itself: another writer may have filled it since load.
+    const AppendResult result = appendEntry(m_module.DictionaryPath, word, meaning);
+    switch (result.outcome) {
+    case AppendOutcome::Appended:
+        break;
+    case AppendOutcome::DictionaryFull:
         m_shell.message(QStringLiteral("辞書がいっぱいです。これ以上登録できません"));
         return;
-    }
-    try {
-        appendEntry(m_module.DictionaryPath, word, meaning);
-    } catch (const RuntimeError &error) {
-        if (error.kind() != ErrorKind::FileAccess)
-            throw;
-        m_shell.message(QStringLiteral("登録できませんでした\n") + QString::fromStdString(error.detail()));
+    case AppendOutcome::NotWritten:
+        m_shell.message(QStringLiteral("登録できませんでした\n") + QString::fromStdString(result.reason));
         return;
     }
     Text1->setText(QString());

@@ -44,6 +44,14 @@ TEST(EntryPieceFailure, NoSeparator)
     EXPECT_EQ(e.detail(), "「<>」がありません: e f");
 }
 
+// Only as much of the line as a box can show.
+TEST(EntryPieceFailure, MegabyteLineQuotedByItsPrefix)
+{
+    const std::string line(1 << 20, 'x');
+    const RuntimeError e = caught([&] { entryPiece({line}, 1, "d.tmb", 1, line); });
+    EXPECT_EQ(e.detail(), "「<>」がありません: " + std::string(80, 'x') + "…");
+}
+
 TEST(EntryPieceFailure, BlankLineHasNoWord)
 {
     const RuntimeError e = caught([] { entryPiece({}, 0, "/d.tmb", 2, ""); });

@@ -367,6 +367,11 @@ private slots:
         QTest::newRow("missing_at_start") << missing << "2" << 0.0f << false << QStringList{notFound} << true << 0 << "[ 0||]";
         QTest::newRow("empty_dictionary") << std::optional<QByteArray>("") << "2" << 0.0f << false
                                           << QStringList{pastEnd, "行: 1"} << true << 1 << "[ 0||]";
+        // A label shows only what fits, so a megabyte word leaves the window (and its exit button) at ease.
+        const QString shownPart = QString(80, QLatin1Char('x')) + QStringLiteral("…");
+        QTest::newRow("megabyte_line") << std::optional<QByteArray>(QByteArray(1 << 20, 'x') + "\r\n") << "2" << 0.0f
+                                       << false << QStringList{subscript, "行: 1", shownPart} << true << 2
+                                       << "[ 1|" + shownPart + "|]";
         QTest::newRow("no_separator_among_entries") << std::optional<QByteArray>("a<>b\r\nc<>d\r\ne f\r\n") << "2" << 0.9f
                                                     << false << QStringList{subscript, "行: 3", "e f"} << true << 2 << "[ 3|e f|]";
         QTest::newRow("blank_line_among_entries") << std::optional<QByteArray>("a<>b\r\n\r\nc<>d\r\n") << "2" << 0.5f << false

@@ -3,6 +3,7 @@
 
 #include "commondialog.h"
 #include "fakes.h"
+#include "systemreason.h"
 #include "testmain.h"
 
 #include <QDir>
@@ -63,7 +64,7 @@ QByteArray read(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-QString reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+QString reason(int err) { return QString::fromStdString(systemReason(err)); }
 } // namespace
 
 class Form1Test : public QObject {

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+namespace tamberlo {
+
+// Reads a descriptor front to back in large blocks, so that finding line ends is a memchr over each
+// block and only a wanted line is ever copied. A descriptor left non-blocking fails with EAGAIN
+// where a read would wait.
+class BlockReader {
+public:
+    explicit BlockReader(int fd) : m_fd(fd) {}
+
+    // Refills the block when it is used up; false at end of file or when a read fails (see error()).
+    bool available();
+    // The errno of the failed read, or 0.
+    int error() const { return m_error; }
+
+    const char *begin() const { return m_block.get() + m_pos; }
+    const char *end() const { return m_block.get() + m_len; }
+    char peek() const { return m_block[m_pos]; }
+    void skipTo(const char *p) { m_pos = static_cast<std::size_t>(p - m_block.get()); }
+    void skipAll() { m_pos = m_len; }
+
+private:
+    static constexpr std::size_t BlockSize = 64 * 1024;
+    int m_fd;
+    int m_error = 0;
+    std::unique_ptr<char[]> m_block = std::make_unique_for_overwrite<char[]>(BlockSize);
+    std::size_t m_pos = 0;
+    std::size_t m_len = 0;
+};
+
+} // namespace tamberlo

@@ -1,0 +1,84 @@
+#include "linerule.h"
+
+#include "blockreader.h"
+
+#include <cstring>
+
+namespace tamberlo {
+
+namespace {
+
+constexpr char CR = '\r';
+constexpr char LF = '\n';
+
+const char *findCr(const char *from, const char *to)
+{
+    return static_cast<const char *>(std::memchr(from, CR, static_cast<std::size_t>(to - from)));
+}
+
+} // namespace
+
+LineTally tallyLines(BlockReader &reader, long long limit)
+{
+    long long lineEnds = 0;
+    bool empty = true;
+    char last = 0;
+    char beforeLast = 0;
+    while (reader.available()) {
+        empty = false;
+        const char *from = reader.begin();
+        const char *end = reader.end();
+        // Every CR ends exactly one line, whether an LF follows or not.
+        for (const char *cr = findCr(from, end); cr; cr = findCr(cr + 1, end))
+            ++lineEnds;
+        if (lineEnds > limit)
+            return {lineEnds, false};
+        beforeLast = end - from >= 2 ? end[-2] : last;
+        last = end[-1];
+        reader.skipAll();
+    }
+    // The LF of a final CR LF is part of that line end.
+    const bool endsOpen = !empty && last != CR && !(last == LF && beforeLast == CR);
+    return {lineEnds + (endsOpen ? 1 : 0), endsOpen};
+}
+
+std::optional<std::string> nthLine(BlockReader &reader, long long n)
+{
+    // The LF right after a CR belongs to that line end, even when the CR closed the previous block.
+    bool afterCr = false;
+    auto skipLfOfCrLf = [&] {
+        if (afterCr && reader.peek() == LF)
+            reader.skipTo(reader.begin() + 1);
+        afterCr = false;
+    };
+
+    for (long long ends = 0; ends < n - 1;) {
+        if (!reader.available())
+            return std::nullopt;
+        skipLfOfCrLf();
+        const char *cr = findCr(reader.begin(), reader.end());
+        if (!cr) {
+            reader.skipAll();
+            continue;
+        }
+        reader.skipTo(cr + 1);
+        afterCr = true;
+        ++ends;
+    }
+
+    std::string line;
+    bool ended = false;
+    while (!ended && reader.available()) {
+        skipLfOfCrLf();
+        const char *cr = findCr(reader.begin(), reader.end());
+        line.append(reader.begin(), cr ? cr : reader.end());
+        ended = cr != nullptr;
+        reader.skipAll();
+    }
+    // At end of file only text makes a line: a final line end is not followed by an empty line.
+    if (!ended && (line.empty() || reader.error() != 0))
+        return std::nullopt;
+    return line;
+}
+
+} // namespace tamberlo

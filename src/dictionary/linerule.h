@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The line rule, the one place that reads line ends: a line ends at CR LF or at a lone CR; a lone LF
+// is text; bytes after the last line end make one more line.
+namespace tamberlo {
+
+class BlockReader;
+
+inline constexpr std::string_view LineEnd = "\r\n";
+
+struct LineTally {
+    long long lines = 0;   // more than the limit given when counting stopped early
+    bool endsOpen = false; // text after the last line end, which a new line must not be glued to
+};
+
+// Counts the lines from the reader's position to the end, stopping once there are more than `limit`.
+// A failed read ends the count early; the reader's error() says so.
+LineTally tallyLines(BlockReader &reader, long long limit);
+
+// The bytes of line n (1-based) without its line end, or nothing when there are fewer lines or a
+// read failed (the reader's error() tells which).
+std::optional<std::string> nthLine(BlockReader &reader, long long n);
+
+} // namespace tamberlo

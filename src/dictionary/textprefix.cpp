@@ -1,0 +1,17 @@
+#include "textprefix.h"
+
+#include "utf8.h"
+
+namespace tamberlo {
+
+std::string textPrefix(std::string_view utf8Text, std::size_t maxCharacters)
+{
+    std::size_t end = 0;
+    for (std::size_t count = 0; end < utf8Text.size() && count < maxCharacters; ++count)
+        utf8::next(utf8Text, end);
+    if (end == utf8Text.size())
+        return std::string(utf8Text);
+    return std::string(utf8Text.substr(0, end)) + "…";
+}
+
+} // namespace tamberlo

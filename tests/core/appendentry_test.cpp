@@ -1,0 +1,262 @@
+// Appending an entry: the exact bytes, the line end it adds before them, and every refusal and
+// failed write leaving the file as it was.
+#include "dictionaryexists.h"
+#include "dictionaryfile.h"
+#include "childprocess.h"
+#include "systemreason.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tamberlo;
+
+namespace {
+
+const std::string DogInuLine = "dog<>\x8C\xA2\r\n";
+
+
+TEST(AppendEntry, DogInuIsByteExact)
+{
+    TempDir dir;
+    const std::string path = dir.file("new.tmb");
+    ASSERT_EQ(createEmptyDictionary(path).outcome, CreateOutcome::Created);
+    EXPECT_EQ(fileBytes(path), "");
+    EXPECT_EQ(countEntries(path), 0);
+
+    ASSERT_EQ(appendEntry(path, "dog", "犬").outcome, AppendOutcome::Appended);
+    EXPECT_EQ(hex(fileBytes(path)), "64 6F 67 3C 3E 8C A2 0D 0A");
+    EXPECT_EQ(countEntries(path), 1);
+    EXPECT_EQ(readEntry(path, 1), "dog<>犬");
+}
+
+TEST(AppendEntry, CreatesAMissingFile)
+{
+    TempDir dir;
+    appendEntry("fresh.tmb", "dog", "犬");
+    EXPECT_EQ(fileBytes(dir.file("fresh.tmb")), DogInuLine);
+}
+
+TEST(AppendEntry, WritesWhatItIsGivenUnchecked)
+{
+    TempDir dir;
+    appendEntry("d.tmb", "a<>b", "");
+    appendEntry("d.tmb", "", "");
+    EXPECT_EQ(fileBytes(dir.file("d.tmb")), "a<>b<>\r\n<>\r\n");
+}
+
+struct AppendRow {
+    std::string name;
+    std::string before;
+    std::string after;
+};
+
+std::ostream &operator<<(std::ostream &os, const AppendRow &row) { return os << row.name; }
+
+class AppendAfter : public testing::TestWithParam<AppendRow> {
+protected:
+    TempDir dir;
+};
+
+// The earlier last entry must never be glued to the new one.
+TEST_P(AppendAfter, KeepsEveryEarlierLine)
+{
+    const auto &row = GetParam();
+    const std::string path = dir.write("d.tmb", row.before);
+    const int before = countEntries(path);
+    appendEntry(path, "dog", "犬");
+    EXPECT_EQ(hex(fileBytes(path)), hex(row.after));
+    EXPECT_EQ(countEntries(path), before + 1);
+    EXPECT_EQ(readEntry(path, static_cast<std::int16_t>(before + 1)), "dog<>犬");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, AppendAfter, testing::Values(
+    AppendRow{"empty_file", "", DogInuLine},
+    AppendRow{"ends_with_crlf", "a<>b\r\n", "a<>b\r\n" + DogInuLine},
+    AppendRow{"ends_with_lone_cr", "a<>b\r", "a<>b\r" + DogInuLine},
+    AppendRow{"missing_last_crlf", "a<>b", "a<>b\r\n" + DogInuLine},
+    AppendRow{"single_byte_without_end", "a", "a\r\n" + DogInuLine},
+    AppendRow{"ends_with_lone_lf", "a<>b\n", "a<>b\n\r\n" + DogInuLine},
+    AppendRow{"only_lf", "\n", "\n\r\n" + DogInuLine},
+    AppendRow{"only_cr", "\r", "\r" + DogInuLine}
+), [](const auto &info) { return info.param.name; });
+
+TEST(AppendFailure, UnencodableTextLeavesTheFileAlone)
+{
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", "a<>b\r\n");
+    const AppendResult result = appendEntry(path, "smile", "😀");
+    EXPECT_EQ(result.outcome, AppendOutcome::NotWritten);
+    EXPECT_NE(result.reason.find("U+1F600"), std::string::npos) << result.reason;
+    EXPECT_EQ(fileBytes(path), "a<>b\r\n");
+    EXPECT_EQ(appendEntry(dir.file("never.tmb"), "\xFF", "x").outcome, AppendOutcome::NotWritten);
+    EXPECT_FALSE(dictionaryExists(dir.file("never.tmb")));
+}
+
+// Refused at once, with the reason, and whatever lies at the name is left as it was.
+struct RefusalRow {
+    std::string name;
+    std::function<std::string(const TempDir &)> target; // makes what lies at the name; gives the path
+    std::string reason;                                  // the refusal's reason starts so
+    bool asNobody = false;
+};
+
+std::ostream &operator<<(std::ostream &os, const RefusalRow &row) { return os << row.name; }
+
+class AppendRefusal : public testing::TestWithParam<RefusalRow> {
+protected:
+    TempDir dir;
+};
+
+TEST_P(AppendRefusal, NamesTheReasonAndWritesNothing)
+{
+    const auto &row = GetParam();
+    const std::string path = row.target(dir);
+    // Read only a regular file back: opening the pipe to read it would wait for a writer.
+    auto contents = [&] { return std::filesystem::is_regular_file(path) ? fileBytes(path) : std::string(); };
+    const std::string before = contents();
+    auto refusal = [&] {
+        const AppendResult result = appendEntry(path, "dog", "犬");
+        return result.outcome == AppendOutcome::NotWritten ? result.reason : std::string("not refused");
+    };
+    ::chmod(dir.file("").c_str(), 0755);
+    const std::string reason = row.asNobody ? asNobody(refusal) : refusal();
+    EXPECT_EQ(reason.substr(0, row.reason.size()), row.reason) << reason;
+    EXPECT_EQ(contents(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, AppendRefusal, testing::Values(
+    RefusalRow{"directory", [](const TempDir &d) { ::mkdir(d.file("f.tmb").c_str(), 0755); return d.file("f.tmb"); },
+               "ファイルではなくフォルダーです"},
+    RefusalRow{"missing_folder", [](const TempDir &d) { return d.file("no/f.tmb"); },
+               "ファイルまたはフォルダーが見つかりません"},
+    // Opening a pipe for writing would wait for a reader; a hang here is the test's timeout.
+    RefusalRow{"named_pipe_without_reader",
+               [](const TempDir &d) { ::mkfifo(d.file("p.tmb").c_str(), 0644); return d.file("p.tmb"); },
+               NotRegularFileReason},
+    RefusalRow{"device_that_keeps_nothing", [](const TempDir &) { return std::string("/dev/null"); },
+               NotRegularFileReason},
+    RefusalRow{"read_only_file", [](const TempDir &d) {
+                   const std::string path = d.write("ro.tmb", "a<>b\r\n");
+                   ::chmod(path.c_str(), 0444);
+                   return path;
+               }, "アクセスが許可されていません", true}
+), [](const auto &info) { return info.param.name; });
+
+struct FullRow {
+    std::string name;
+    std::string before;
+    AppendOutcome outcome;
+};
+
+std::ostream &operator<<(std::ostream &os, const FullRow &row) { return os << row.name; }
+
+std::string linesOf(int count)
+{
+    std::string bytes;
+    for (int i = 1; i <= count; ++i)
+        bytes += "w" + std::to_string(i) + "<>m\r\n";
+    return bytes;
+}
+
+class AppendToFullDictionary : public testing::TestWithParam<FullRow> {
+protected:
+    TempDir dir;
+};
+
+// Counted from the file as it is when the lock is held, not from what a window counted earlier.
+TEST_P(AppendToFullDictionary, RefusedWithoutWriting)
+{
+    const auto &row = GetParam();
+    const std::string path = dir.write("d.tmb", row.before);
+    EXPECT_EQ(appendEntry(path, "dog", "犬").outcome, row.outcome);
+    if (row.outcome == AppendOutcome::DictionaryFull)
+        EXPECT_EQ(fileBytes(path), row.before);
+    else
+        EXPECT_EQ(countEntries(path), MaxEntries);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, AppendToFullDictionary, testing::Values(
+    FullRow{"room_for_the_last", linesOf(32766), AppendOutcome::Appended},
+    FullRow{"room_for_the_last_after_open_line", linesOf(32765) + "tail", AppendOutcome::Appended},
+    FullRow{"full", linesOf(32767), AppendOutcome::DictionaryFull},
+    FullRow{"full_with_open_last_line", linesOf(32766) + "tail", AppendOutcome::DictionaryFull},
+    FullRow{"past_full", linesOf(32768), AppendOutcome::DictionaryFull}
+), [](const auto &info) { return info.param.name; });
+
+// A file size limit makes the kernel refuse or cut short a write to an ordinary file, even for root.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        m_ok = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_saved{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_ok = false;
+};
+
+struct WriteFailureRow {
+    std::string name;
+    std::string before;
+    rlim_t limit; // bytes the file may grow to
+};
+
+std::ostream &operator<<(std::ostream &os, const WriteFailureRow &row) { return os << row.name; }
+
+class AppendWriteFailure : public testing::TestWithParam<WriteFailureRow> {
+protected:
+    TempDir dir;
+};
+
+TEST_P(AppendWriteFailure, FileIsExactlyAsItWas)
+{
+    const auto &row = GetParam();
+    const std::string path = dir.write("d.tmb", row.before);
+    AppendResult result{AppendOutcome::Appended, {}};
+    {
+        FileSizeLimit limit(row.limit);
+        if (!limit.ok())
+            GTEST_SKIP() << "cannot lower RLIMIT_FSIZE";
+        result = appendEntry(path, "dog", "犬");
+    }
+    EXPECT_EQ(result.outcome, AppendOutcome::NotWritten);
+    EXPECT_FALSE(result.reason.empty());
+    EXPECT_EQ(hex(fileBytes(path)), hex(row.before));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, AppendWriteFailure, testing::Values(
+    WriteFailureRow{"refused_entirely", "a<>b\r\n", 6},
+    WriteFailureRow{"cut_short", "a<>b\r\n", 9},
+    WriteFailureRow{"cut_short_after_added_line_end", "a<>b", 6},
+    WriteFailureRow{"cut_short_in_empty_file", "", 3}
+), [](const auto &info) { return info.param.name; });
+
+TEST(AppendWriteFailure, RefusedWriteNamesTheSystemReason)
+{
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", "a<>b\r\n");
+    FileSizeLimit limit(6);
+    if (!limit.ok())
+        GTEST_SKIP() << "cannot lower RLIMIT_FSIZE";
+    EXPECT_EQ(appendEntry(path, "dog", "犬").reason, systemReason(EFBIG));
+}
+
+} // namespace
