@@ -17,9 +17,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Built against Qt 6.4: dpkg-shlibdeps alone would accept older Qt (it reads symbols, not
-# headers), so the Qt minimum is named here, with the fonts the window designs name.
+# headers), so the Qt minimum is named here, with the fonts the window designs name and Qt's
+# Japanese texts (qtbase_ja).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), fonts-ipafont-gothic, fonts-liberation")
+    "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), fonts-ipafont-gothic, fonts-liberation, qt6-translations-l10n")
 find_program(TAMBERLO_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TAMBERLO_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

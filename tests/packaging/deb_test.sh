@@ -41,7 +41,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Description)" ] || err "no Description"
 
 depends=$(field Depends)
-for want in 'libqt6widgets6 (>= 6.4' libqt6gui6 libqt6core6 fonts-ipafont-gothic fonts-liberation; do
+for want in 'libqt6widgets6 (>= 6.4' libqt6gui6 libqt6core6 fonts-ipafont-gothic fonts-liberation qt6-translations-l10n; do
     case ", $depends," in *", $want"*) ;; *) err "Depends lacks $want: $depends" ;; esac
 done
 if command -v dpkg-shlibdeps >/dev/null; then
