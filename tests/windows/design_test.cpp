@@ -6,9 +6,12 @@
 #include "testmain.h"
 
 #include <QAccessible>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 
 using namespace tamberlo;
@@ -136,6 +139,54 @@ private slots:
         } else if (!qobject_cast<DigitalCounter *>(control)) {
             QCOMPARE(control->font(), open.window->font());
         }
+    }
+
+    // A row for every label and button caption each window opens with, read from the window itself.
+    void fixedTextsFit_data()
+    {
+        QTest::addColumn<Window>("window");
+        QTest::addColumn<QString>("name");
+        for (Window window : {Window::Form1, Window::Form2, Window::Form3}) {
+            OpenWindow open(window);
+            for (QWidget *control : open.window->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+                const QString text = control->property("text").toString();
+                if ((qobject_cast<QLabel *>(control) || qobject_cast<QPushButton *>(control)) && !text.isEmpty())
+                    QTest::addRow("%s_%s", qPrintable(open.window->objectName().toLower()),
+                                  qPrintable(control->objectName()))
+                        << window << control->objectName();
+            }
+        }
+    }
+
+    // Whole, with a pixel to spare; condensed only where the natural width would not fit.
+    void fixedTextsFit()
+    {
+        QFETCH(Window, window);
+        QFETCH(QString, name);
+        OpenWindow open(window);
+        QWidget *control = open.window->findChild<QWidget *>(name);
+        QString text;
+        int room = 0;
+        if (auto *label = qobject_cast<QLabel *>(control)) {
+            text = label->text();
+            room = label->contentsRect().width();
+        } else if (auto *button = qobject_cast<QPushButton *>(control)) {
+            text = button->text();
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = text;
+            room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+        }
+        auto width = [&](const QFont &font) {
+            const QFontMetrics metrics(font, control);
+            return qMax(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1);
+        };
+        QVERIFY2(width(control->font()) < room,
+                 qPrintable(QStringLiteral("%1 px in %2 px").arg(width(control->font())).arg(room)));
+        QFont natural = control->font();
+        natural.setStretch(QFont::Unstretched);
+        if (control->font().stretch() != QFont::AnyStretch && control->font().stretch() != QFont::Unstretched)
+            QVERIFY2(width(natural) >= room, "condensed although its natural width fits");
     }
 
     void windows_data()
