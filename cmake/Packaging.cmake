@@ -21,6 +21,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Japanese texts (qtbase_ja).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), fonts-ipafont-gothic, fonts-liberation, qt6-translations-l10n")
+# Japanese meanings and dictionary names are typed through an input method's Qt 6 front end
+# (ibus brings its own with Qt).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fcitx5-frontend-qt6 | ibus")
 find_program(TAMBERLO_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TAMBERLO_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -37,6 +37,21 @@ void condenseToFit(QWidget *control, const QString &text, int room)
         font.setStretch(--stretch);
     control->setFont(font);
 }
+
+// Qt 6's line edit tells an input method it is welcome from its own state alone; this one also
+// honours Qt::WA_InputMethodEnabled, so that a box turning it off is left alone by the method.
+class TextBox final : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    using QLineEdit::inputMethodQuery;
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override
+    {
+        if (query == Qt::ImEnabled && !testAttribute(Qt::WA_InputMethodEnabled))
+            return false;
+        return QLineEdit::inputMethodQuery(query);
+    }
+};
 } // namespace
 
 QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design)
@@ -83,7 +98,7 @@ QPushButton *makeButton(QWidget *window, const char *name, const QString &captio
 QLineEdit *makeTextBox(QWidget *window, const char *name, const QString &text, const Twips &place,
                        const std::optional<QFont> &font, int maxLength, const QString &accessibleName)
 {
-    auto *box = new QLineEdit(window);
+    auto *box = new TextBox(window);
     box->setObjectName(QLatin1String(name));
     if (maxLength > 0)
         box->setMaxLength(maxLength);

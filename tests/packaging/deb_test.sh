@@ -47,6 +47,7 @@ done
 if command -v dpkg-shlibdeps >/dev/null; then
     case ", $depends," in *", libc6 "*) ;; *) err "Depends lacks the shared-library dependencies (libc6): $depends" ;; esac
 fi
+[ "$(field Suggests)" = "fcitx5-frontend-qt6 | ibus" ] || err "Suggests is '$(field Suggests)'"
 # Every dependency must name a package Debian knows.
 for pkg in $(echo "$depends" | tr ',|' '\n\n' | sed 's/(.*)//; s/:any//; s/[[:space:]]//g' | sort -u); do
     dpkg-query -W "$pkg" >/dev/null 2>&1 || apt-cache show "$pkg" >/dev/null 2>&1 || err "Depends names unknown package $pkg"

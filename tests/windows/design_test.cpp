@@ -277,6 +277,41 @@ private slots:
         QCOMPARE(box->text().size(), limit == 200 ? 205 : limit);
     }
 
+    // Japanese reaches the boxes through an input method's committed text; the speed box, digits
+    // only, asks for none.
+    void composedText_data()
+    {
+        QTest::addColumn<Window>("window");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("accepts");
+        QTest::newRow("form1_name") << Window::Form1 << "Text1" << true;
+        QTest::newRow("form2_speed") << Window::Form2 << "Text1" << false;
+        QTest::newRow("form3_word") << Window::Form3 << "Text1" << true;
+        QTest::newRow("form3_meaning") << Window::Form3 << "Text2" << true;
+    }
+
+    void composedText()
+    {
+        QFETCH(Window, window);
+        QFETCH(QString, name);
+        QFETCH(bool, accepts);
+        OpenWindow open(window);
+        auto *box = open.window->findChild<QLineEdit *>(name);
+        box->setFocus();
+        QInputMethodQueryEvent query(Qt::ImEnabled);
+        QApplication::sendEvent(box, &query);
+        QCOMPARE(query.value(Qt::ImEnabled).toBool(), accepts);
+        if (!accepts)
+            return;
+        box->clear();
+        QInputMethodEvent preedit(QStringLiteral("いぬ"), {});
+        QApplication::sendEvent(box, &preedit);
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("犬"));
+        QApplication::sendEvent(box, &commit);
+        QCOMPARE(box->text(), QStringLiteral("犬"));
+    }
+
     void drillOverlapStacking()
     {
         OpenWindow open(Window::Form2);
