@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic fonts-liberation qt6-translations-l10n
     xvfb xauth xdotool x11-utils imagemagick
-    desktop-file-utils appstream dpkg-dev python3
+    desktop-file-utils appstream dpkg-dev python3 lintian
 )
 
 missing=()
