@@ -107,7 +107,7 @@ private slots:
         QCOMPARE(shownFilter, Filter);
     }
 
-    // Whatever the locale the tests run under (ctest gives them an English one).
+    // Whatever the locale (ctest runs this one under C with English as the language).
     void qtTextsAreJapanese()
     {
         QStringList texts;
