@@ -297,7 +297,6 @@ private slots:
         QFETCH(bool, accepts);
         OpenWindow open(window);
         auto *box = open.window->findChild<QLineEdit *>(name);
-        box->setFocus();
         QInputMethodQueryEvent query(Qt::ImEnabled);
         QApplication::sendEvent(box, &query);
         QCOMPARE(query.value(Qt::ImEnabled).toBool(), accepts);
