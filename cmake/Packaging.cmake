@@ -16,13 +16,22 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tamberlo developers <developers@tamberlo.in
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Built against Qt 6.4: dpkg-shlibdeps alone would accept older Qt (it reads symbols, not
-# headers), so the Qt minimum is named here, with the fonts the window designs name.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), fonts-ipafont-gothic, fonts-liberation")
+# Japanese meanings and dictionary names are typed through an input method's Qt 6 front end
+# (ibus brings its own with Qt).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fcitx5-frontend-qt6 | ibus")
+
+# Each package once. dpkg-shlibdeps names the shared libraries: Qt's version tag gives
+# libqt6core6 (>= 6.4.0) for a build against Qt 6.4, and Qt's ABI dependency holds Gui and
+# Widgets to that release. Without it the Qt minimum is named here. Always named by hand: the
+# fonts the window designs name and Qt's Japanese texts (qtbase_ja).
+set(TAMBERLO_DEBIAN_DEPENDS fonts-ipafont-gothic fonts-liberation qt6-translations-l10n)
 find_program(TAMBERLO_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TAMBERLO_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+    list(PREPEND TAMBERLO_DEBIAN_DEPENDS
+        "libqt6widgets6 (>= 6.4)" "libqt6gui6 (>= 6.4)" "libqt6core6 (>= 6.4)")
 endif()
+list(JOIN TAMBERLO_DEBIAN_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 
 include(CPack)

@@ -6,6 +6,7 @@
 #include "icon.h"
 #include "messagebox.h"
 #include "module1.h"
+#include "qttexts.h"
 #include "randomdraw.h"
 
 #include <QApplication>
@@ -30,6 +31,10 @@ int main(int argc, char *argv[])
     // Windows are unloaded by hiding them; only an explicit end, or closing a window, ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     tamberlo::installFontSubstitutes();
+    if (!tamberlo::installJapaneseQtTexts(qtApp))
+        std::fputs("tamberlo: Qt's Japanese texts (qtbase_ja, package qt6-translations-l10n) are missing; "
+                   "its dialogs stay in English\n",
+                   stderr);
 
     tamberlo::QtMessageBox messageBox;
     tamberlo::QtFileDialog fileDialog;

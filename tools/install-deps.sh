@@ -6,9 +6,9 @@ packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-ipafont-gothic fonts-liberation
+    fonts-ipafont-gothic fonts-liberation qt6-translations-l10n
     xvfb xauth xdotool x11-utils imagemagick
-    desktop-file-utils appstream dpkg-dev python3
+    desktop-file-utils appstream dpkg-dev python3 lintian
 )
 
 missing=()

@@ -4,12 +4,55 @@
 #include "icon.h"
 #include "messagebox.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QWidget>
+#include <algorithm>
 
 namespace tamberlo {
+
+namespace {
+int textWidth(const QFont &font, const QWidget *control, const QString &text)
+{
+    const QFontMetrics metrics(font, control);
+    return std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1);
+}
+
+// The stand-in faces run wider than the faces the designs were drawn with, and no control may
+// grow: a fixed text that would be clipped is condensed just enough to fit with a pixel to spare.
+// Every other text keeps its natural width.
+void condenseToFit(QWidget *control, const QString &text, int room)
+{
+    QFont font = control->font();
+    const int natural = textWidth(font, control, text);
+    if (natural < room)
+        return;
+    int stretch = std::max<int>(QFont::UltraCondensed, 100 * (room - 1) / natural);
+    font.setStretch(stretch);
+    while (textWidth(font, control, text) >= room && stretch > QFont::UltraCondensed)
+        font.setStretch(--stretch);
+    control->setFont(font);
+}
+
+// Qt 6's line edit tells an input method it is welcome from its own state alone; this one also
+// honours Qt::WA_InputMethodEnabled, so that a box turning it off is left alone by the method.
+class TextBox final : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    using QLineEdit::inputMethodQuery;
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override
+    {
+        if (query == Qt::ImEnabled && !testAttribute(Qt::WA_InputMethodEnabled))
+            return false;
+        return QLineEdit::inputMethodQuery(query);
+    }
+};
+} // namespace
 
 QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design)
 {
@@ -29,6 +72,7 @@ QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design)
         label->setFont(*design.font);
     label->setText(design.text);
     placeControl(label, design.place);
+    condenseToFit(label, design.text, label->contentsRect().width());
     return label;
 }
 
@@ -43,13 +87,18 @@ QPushButton *makeButton(QWidget *window, const char *name, const QString &captio
     if (font)
         button->setFont(*font);
     placeControl(button, place);
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = caption;
+    condenseToFit(button, caption,
+                  button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width());
     return button;
 }
 
 QLineEdit *makeTextBox(QWidget *window, const char *name, const QString &text, const Twips &place,
                        const std::optional<QFont> &font, int maxLength, const QString &accessibleName)
 {
-    auto *box = new QLineEdit(window);
+    auto *box = new TextBox(window);
     box->setObjectName(QLatin1String(name));
     if (maxLength > 0)
         box->setMaxLength(maxLength);

@@ -41,14 +41,18 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Description)" ] || err "no Description"
 
 depends=$(field Depends)
-for want in 'libqt6widgets6 (>= 6.4' libqt6gui6 libqt6core6 fonts-ipafont-gothic fonts-liberation; do
+for want in 'libqt6core6 (>= 6.4' libqt6gui6 libqt6widgets6 fonts-ipafont-gothic fonts-liberation qt6-translations-l10n; do
     case ", $depends," in *", $want"*) ;; *) err "Depends lacks $want: $depends" ;; esac
 done
 if command -v dpkg-shlibdeps >/dev/null; then
     case ", $depends," in *", libc6 "*) ;; *) err "Depends lacks the shared-library dependencies (libc6): $depends" ;; esac
 fi
+[ "$(field Suggests)" = "fcitx5-frontend-qt6 | ibus" ] || err "Suggests is '$(field Suggests)'"
+names=$(echo "$depends" | tr ',|' '\n\n' | sed 's/(.*)//; s/:any//; s/[[:space:]]//g' | sort)
+twice=$(uniq -d <<<"$names")
+[ -z "$twice" ] || err "Depends names more than once: $twice"
 # Every dependency must name a package Debian knows.
-for pkg in $(echo "$depends" | tr ',|' '\n\n' | sed 's/(.*)//; s/:any//; s/[[:space:]]//g' | sort -u); do
+for pkg in $(uniq <<<"$names"); do
     dpkg-query -W "$pkg" >/dev/null 2>&1 || apt-cache show "$pkg" >/dev/null 2>&1 || err "Depends names unknown package $pkg"
 done
 
@@ -56,7 +60,8 @@ done
 dpkg-deb -x "$deb" "$tmp/root"
 for f in usr/bin/tamberlo usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
          usr/share/icons/hicolor/16x16/apps/$id.png usr/share/icons/hicolor/32x32/apps/$id.png \
-         usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/tamberlo/examples/basic-english.tmb; do
+         usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/tamberlo/examples/basic-english.tmb \
+         usr/share/doc/tamberlo/copyright usr/share/doc/tamberlo/changelog.gz usr/share/man/man1/tamberlo.1.gz; do
     [ -f "$tmp/root/$f" ] || err "package lacks /$f"
 done
 if stray=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v -E '^\./usr/(bin|share)/' | grep -v -E '^\./(usr/)?$'); then
@@ -68,6 +73,12 @@ if readelf -d "$bin" 2>/dev/null | grep -E 'R(UN)?PATH' | grep -q -F "$build"; t
     err "installed binary keeps a run path into the build tree"
 fi
 if missing=$(ldd "$bin" | grep 'not found'); then err "unresolved libraries: $missing"; fi
+# Debian's own checker: informational tags are fine, errors and warnings are not.
+if command -v lintian >/dev/null; then
+    lintian --fail-on error,warning "$deb" || err "lintian reports errors or warnings (or could not run)"
+else
+    echo "lintian not installed: the package is not checked against Debian policy"
+fi
 [ $fail -eq 0 ] || exit 1
 
 # Start the unpacked program on a private X server and wait for its main window.

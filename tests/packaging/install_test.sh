@@ -16,9 +16,12 @@ err() { echo "FAIL: $*"; fail=1; }
 
 expected="usr/bin/tamberlo
 usr/share/applications/$id.desktop
+usr/share/doc/tamberlo/changelog.gz
+usr/share/doc/tamberlo/copyright
 usr/share/icons/hicolor/16x16/apps/$id.png
 usr/share/icons/hicolor/32x32/apps/$id.png
 usr/share/icons/hicolor/scalable/apps/$id.svg
+usr/share/man/man1/tamberlo.1.gz
 usr/share/metainfo/$id.metainfo.xml
 usr/share/tamberlo/examples/basic-english.tmb"
 actual=$(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)
@@ -29,7 +32,8 @@ fi
 
 [ -x "$root/usr/bin/tamberlo" ] || err "usr/bin/tamberlo is not executable"
 for f in applications/$id.desktop metainfo/$id.metainfo.xml icons/hicolor/16x16/apps/$id.png \
-         icons/hicolor/32x32/apps/$id.png icons/hicolor/scalable/apps/$id.svg tamberlo/examples/basic-english.tmb; do
+         icons/hicolor/32x32/apps/$id.png icons/hicolor/scalable/apps/$id.svg tamberlo/examples/basic-english.tmb \
+         doc/tamberlo/copyright doc/tamberlo/changelog.gz man/man1/tamberlo.1.gz; do
     [ -f "$root/usr/share/$f" ] || continue
     perms=$(stat -c %a "$root/usr/share/$f")
     [ "$perms" = 644 ] || err "usr/share/$f has mode $perms, expected 644"

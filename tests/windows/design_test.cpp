@@ -6,9 +6,12 @@
 #include "testmain.h"
 
 #include <QAccessible>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 
 using namespace tamberlo;
@@ -138,6 +141,54 @@ private slots:
         }
     }
 
+    // A row for every label and button caption each window opens with, read from the window itself.
+    void fixedTextsFit_data()
+    {
+        QTest::addColumn<Window>("window");
+        QTest::addColumn<QString>("name");
+        for (Window window : {Window::Form1, Window::Form2, Window::Form3}) {
+            OpenWindow open(window);
+            for (QWidget *control : open.window->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+                const QString text = control->property("text").toString();
+                if ((qobject_cast<QLabel *>(control) || qobject_cast<QPushButton *>(control)) && !text.isEmpty())
+                    QTest::addRow("%s_%s", qPrintable(open.window->objectName().toLower()),
+                                  qPrintable(control->objectName()))
+                        << window << control->objectName();
+            }
+        }
+    }
+
+    // Whole, with a pixel to spare; condensed only where the natural width would not fit.
+    void fixedTextsFit()
+    {
+        QFETCH(Window, window);
+        QFETCH(QString, name);
+        OpenWindow open(window);
+        QWidget *control = open.window->findChild<QWidget *>(name);
+        QString text;
+        int room = 0;
+        if (auto *label = qobject_cast<QLabel *>(control)) {
+            text = label->text();
+            room = label->contentsRect().width();
+        } else if (auto *button = qobject_cast<QPushButton *>(control)) {
+            text = button->text();
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = text;
+            room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+        }
+        auto width = [&](const QFont &font) {
+            const QFontMetrics metrics(font, control);
+            return qMax(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1);
+        };
+        QVERIFY2(width(control->font()) < room,
+                 qPrintable(QStringLiteral("%1 px in %2 px").arg(width(control->font())).arg(room)));
+        QFont natural = control->font();
+        natural.setStretch(QFont::Unstretched);
+        if (control->font().stretch() != QFont::AnyStretch && control->font().stretch() != QFont::Unstretched)
+            QVERIFY2(width(natural) >= room, "condensed although its natural width fits");
+    }
+
     void windows_data()
     {
         QTest::addColumn<Window>("window");
@@ -224,6 +275,40 @@ private slots:
         box->clear();
         QTest::keyClicks(box, QString(200 + 5, QLatin1Char('7')));
         QCOMPARE(box->text().size(), limit == 200 ? 205 : limit);
+    }
+
+    // Japanese reaches the boxes through an input method's committed text; the speed box, digits
+    // only, asks for none.
+    void composedText_data()
+    {
+        QTest::addColumn<Window>("window");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("accepts");
+        QTest::newRow("form1_name") << Window::Form1 << "Text1" << true;
+        QTest::newRow("form2_speed") << Window::Form2 << "Text1" << false;
+        QTest::newRow("form3_word") << Window::Form3 << "Text1" << true;
+        QTest::newRow("form3_meaning") << Window::Form3 << "Text2" << true;
+    }
+
+    void composedText()
+    {
+        QFETCH(Window, window);
+        QFETCH(QString, name);
+        QFETCH(bool, accepts);
+        OpenWindow open(window);
+        auto *box = open.window->findChild<QLineEdit *>(name);
+        QInputMethodQueryEvent query(Qt::ImEnabled);
+        QApplication::sendEvent(box, &query);
+        QCOMPARE(query.value(Qt::ImEnabled).toBool(), accepts);
+        if (!accepts)
+            return;
+        box->clear();
+        QInputMethodEvent preedit(QStringLiteral("いぬ"), {});
+        QApplication::sendEvent(box, &preedit);
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("犬"));
+        QApplication::sendEvent(box, &commit);
+        QCOMPARE(box->text(), QStringLiteral("犬"));
     }
 
     void drillOverlapStacking()

@@ -4,11 +4,14 @@
 #include "filedialog.h"
 #include "testmain.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -104,6 +107,22 @@ private slots:
         QCOMPARE(shownFilter, Filter);
     }
 
+    // Whatever the locale (ctest runs this one under C with English as the language).
+    void qtTextsAreJapanese()
+    {
+        QStringList texts;
+        whenOpen<QFileDialog>([&](QFileDialog *d) {
+            for (const char *name : {"fileNameLabel", "fileTypeLabel"})
+                texts << d->findChild<QLabel *>(QLatin1String(name))->text();
+            auto *buttons = d->findChild<QDialogButtonBox *>();
+            for (QDialogButtonBox::StandardButton button : {QDialogButtonBox::Open, QDialogButtonBox::Cancel})
+                texts << buttons->button(button)->text();
+            d->reject();
+        });
+        QtFileDialog().getOpenFileName(nullptr, dictionaryRequest());
+        QCOMPARE(texts, (QStringList{"ファイル名(&N):", "ファイルの種類:", "開く(&O)", "キャンセル"}));
+    }
+
     void showsTheInitialFileAndReturnConfirmsIt()
     {
         QTemporaryDir dir;
@@ -152,11 +171,11 @@ private slots:
         QTemporaryDir dir;
         WorkingDirectory cwd(dir.path());
         QtFileDialog dialog;
-        bool warned = false;
+        QString warning;
         bool stillOpen = false;
         whenOpen<QFileDialog>([&](QFileDialog *d) {
             whenOpen<QMessageBox>([&](QMessageBox *box) {
-                warned = true;
+                warning = box->text();
                 box->accept();
             });
             type(d, QStringLiteral("nothere"));
@@ -164,7 +183,7 @@ private slots:
             d->reject();
         });
         QCOMPARE(dialog.getOpenFileName(nullptr, dictionaryRequest()), std::nullopt);
-        QVERIFY(warned);
+        QVERIFY2(warning.contains(QStringLiteral("ファイルが見つかりません")), qPrintable(warning));
         QVERIFY(stillOpen);
         QVERIFY(!QFile::exists(dir.filePath("nothere.tmb")));
     }

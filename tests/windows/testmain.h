@@ -1,11 +1,13 @@
 #pragma once
 
 #include "fonts.h"
+#include "qttexts.h"
 
 #include <QApplication>
 #include <QTest>
 
-// Window tests run on the offscreen platform unless told otherwise, with the program's fonts.
+// Window tests run on the offscreen platform unless told otherwise, with the program's fonts
+// and Qt's Japanese texts.
 #define TAMBERLO_QTEST_MAIN(TestClass)                                   \
     int main(int argc, char *argv[])                                     \
     {                                                                    \
@@ -14,6 +16,7 @@
         QApplication app(argc, argv);                                    \
         QApplication::setQuitOnLastWindowClosed(false);                  \
         tamberlo::installFontSubstitutes();                              \
+        tamberlo::installJapaneseQtTexts(app);                           \
         TestClass test;                                                  \
         return QTest::qExec(&test, argc, argv);                          \
     }
