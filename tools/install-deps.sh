@@ -9,6 +9,7 @@ packages=(
     fonts-ipafont-gothic fonts-liberation
     xvfb xauth xdotool x11-utils imagemagick
     desktop-file-utils appstream dpkg-dev python3
+    file locales
 )
 
 missing=()
