@@ -9,6 +9,7 @@ packages=(
     fonts-ipafont-gothic fonts-liberation qt6-translations-l10n
     xvfb xauth xdotool x11-utils imagemagick
     desktop-file-utils appstream dpkg-dev python3 lintian
+    file locales
 )
 
 missing=()

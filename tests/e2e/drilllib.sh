@@ -2,7 +2,7 @@
 
 # What the window frame's close button sends; there is no window manager to send it for us.
 send_delete_window() {
-    python3 - "$1" <<'EOF'
+    /usr/bin/python3 - "$1" <<'EOF'
 import ctypes, sys
 x = ctypes.CDLL("libX11.so.6")
 x.XOpenDisplay.restype = ctypes.c_void_p
@@ -38,14 +38,8 @@ start_drill() {
     local menu
     menu=$(wait_window)
     choose_file "$menu" "$dictionary"
-    # A click that comes while the dialog is still winding down can be lost, and without a window
-    # manager nothing (not even the focus) tells when it is over: click again if nothing opened.
-    DRILL=""
-    for _ in 1 2 3; do
-        click "$menu" $(centre_of 240 1200 1575 375) # 暗記開始
-        DRILL=$(other_window "$menu" 40) && break
-    done
-    [ -n "$DRILL" ] || fail "暗記開始 opened no drill window"
+    click "$menu" $(centre_of 240 1200 1575 375) # 暗記開始
+    DRILL=$(wait_other_window "$menu")
     wait_unmapped "$menu"
     click "$DRILL" $(centre_of 2160 2640 495 420) # the speed box
     xdotool key ctrl+a BackSpace

@@ -5,19 +5,18 @@
 dismiss_message() {
     local box
     box=$(wait_other_window "$1")
-    for _ in $(seq 200); do
-        [ "$(xdotool getwindowfocus 2>/dev/null || true)" = "$box" ] && break
-        sleep 0.05
-    done
+    poll 30 has_focus "$box" || fail "the message box $box never got the focus"
     xdotool key Return
     wait_unmapped "$box"
 }
+
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null || true)" = "$1" ]; }
 
 # map_keys TEXT: gives every character of TEXT that no key makes a spare key of its own, for good.
 # xdotool would otherwise map a key for each such character and take it back at once, and a
 # program busy at that moment reads the key under the old map and loses the character.
 map_keys() {
-    python3 - "$1" <<'EOF'
+    /usr/bin/python3 - "$1" <<'EOF'
 import ctypes, sys
 x = ctypes.CDLL("libX11.so.6")
 x.XOpenDisplay.restype = ctypes.c_void_p

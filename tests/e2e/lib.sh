@@ -18,6 +18,24 @@ fail() {
     exit 1
 }
 
+# poll SECONDS COMMAND...: runs COMMAND until it succeeds; returns 1 once SECONDS have passed.
+# A deadline, not a count of tries: on a busy machine each try itself takes long.
+poll() {
+    local now=${EPOCHREALTIME//[!0-9]/}
+    local deadline=$((now + $1 * 1000000))
+    shift
+    until "$@"; do
+        now=${EPOCHREALTIME//[!0-9]/}
+        [ "$now" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+# The clock of the program's trace (CLOCK_MONOTONIC), in microseconds.
+monotonic_us() { /usr/bin/python3 -c 'import time; print(time.monotonic_ns() // 1000)'; }
+
+answers() { xdpyinfo >/dev/null 2>&1; }
+
 # Starts Xvfb on a display it picks itself (-displayfd), so parallel runs never race for one.
 # -noreset: a server that resets when its last client leaves refuses a program started next.
 start_xvfb() {
@@ -29,11 +47,7 @@ start_xvfb() {
     [ -n "$n" ] || fail "could not start Xvfb: $(cat "$E2E_TMP/xvfb.log")"
     export DISPLAY=":$n"
     # Only a server that answers a client is ready for the program.
-    for _ in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
-        sleep 0.05
-    done
-    fail "Xvfb on $DISPLAY does not answer"
+    poll 30 answers || fail "Xvfb on $DISPLAY does not answer"
 }
 
 # start_app BINARY [WORKDIR]: runs the program with its output in $E2E_TMP/app.log.
@@ -43,15 +57,17 @@ start_app() {
     APP_PID=$!
 }
 
+# visible_other WINDOW: prints a visible Tamberlo window (a window or a message box) other than
+# WINDOW (none: any), or returns 1.
+visible_other() {
+    local id
+    id=$(xdotool search --onlyvisible --name '^Tamberlo$' 2>/dev/null | grep -vx "${1:-none}" | tail -n 1 || true)
+    [ -n "$id" ] && echo "$id"
+}
+
 # wait_window: prints the id of the visible "Tamberlo" window once it is mapped.
 wait_window() {
-    local id
-    for _ in $(seq 200); do
-        id=$(xdotool search --onlyvisible --name '^Tamberlo$' 2>/dev/null | tail -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.05
-    done
-    fail "no Tamberlo window appeared"
+    poll 30 visible_other || fail "no Tamberlo window appeared"
 }
 
 # click WINDOW X Y: a left click at a point of the window's client area (pixels).
@@ -71,79 +87,64 @@ export XDG_CONFIG_HOME="$E2E_TMP/config"
 # <µs> <text>", "clear <µs>". Needs QT_LOGGING_RULES="tamberlo.drill.debug=true" for the program.
 trace() { sed -n 's/^tamberlo\.drill: //p' "$E2E_TMP/app.log"; }
 
-# wait_trace N: until the trace has at least N lines.
-wait_trace() {
-    for _ in $(seq 200); do
-        [ "$(trace | wc -l)" -ge "$1" ] && return 0
-        kill -0 "$APP_PID" 2>/dev/null || fail "the program ended: $(cat "$E2E_TMP/app.log")"
-        sleep 0.05
-    done
-    fail "the trace stopped at $(trace | wc -l) lines, short of $1"
-}
-
-# other_window WINDOW [TRIES]: the visible Tamberlo window (a window or a message box) that is not
-# WINDOW; returns 1 after TRIES looks 50 ms apart (200 by default).
-other_window() {
-    local id
-    for _ in $(seq "${2:-200}"); do
-        id=$(xdotool search --onlyvisible --name '^Tamberlo$' 2>/dev/null | grep -vx "$1" | tail -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.05
-    done
+has_trace() {
+    [ "$(trace | wc -l)" -ge "$1" ] && return 0
+    kill -0 "$APP_PID" 2>/dev/null || fail "the program ended: $(cat "$E2E_TMP/app.log")"
     return 1
 }
 
-wait_other_window() {
-    other_window "$1" || fail "no Tamberlo window besides $1 appeared"
+# wait_trace N: until the trace has at least N lines.
+wait_trace() {
+    poll 30 has_trace "$1" || fail "the trace stopped at $(trace | wc -l) lines, short of $1"
 }
 
+wait_other_window() {
+    poll 30 visible_other "$1" || fail "no Tamberlo window besides $1 appeared"
+}
+
+unmapped() { ! xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
+destroyed() { ! xwininfo -id "$1" >/dev/null 2>&1; }
+
 wait_unmapped() {
-    for _ in $(seq 200); do
-        xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' || return 0
-        sleep 0.05
-    done
-    fail "window $1 is still shown"
+    poll 30 unmapped "$1" || fail "window $1 is still shown"
+}
+
+focus_elsewhere() {
+    local focus
+    focus=$(xdotool getwindowfocus 2>/dev/null || true)
+    [ -n "$focus" ] && [ "$focus" != "$1" ] && echo "$focus"
 }
 
 # wait_focus_leaves WINDOW: prints the window that has the keyboard focus once it is another one.
 wait_focus_leaves() {
-    local focus
-    for _ in $(seq 200); do
-        focus=$(xdotool getwindowfocus 2>/dev/null || true)
-        [ -n "$focus" ] && [ "$focus" != "$1" ] && { echo "$focus"; return 0; }
-        sleep 0.05
-    done
-    fail "the focus never left window $1"
+    poll 30 focus_elsewhere "$1" || fail "the focus never left window $1"
+}
+
+# Return, then a moment for the dialog to go. Return may first close the completer's list of
+# matching names, and a Return too many reaches only the main menu, where it does nothing.
+gone_after_return() {
+    xdotool key Return
+    poll 1 destroyed "$1"
 }
 
 # choose_file MENU PATH: 辞書選択, then the full path typed into the dialog's file name and Return.
+# Returns once the dialog's window is destroyed: only then has its modal loop ended, and the menu
+# takes clicks again.
 choose_file() {
     local menu=$1 path=$2 dialog
     click "$menu" $(centre_of 240 1800 1575 375) # 辞書選択
     dialog=$(wait_focus_leaves "$menu")
     xdotool type --delay 5 "$path"
-    # Return may first close the completer's list of matching names; then it confirms.
-    for _ in 1 2 3; do
-        xdotool key Return
-        sleep 0.3
-        xwininfo -id "$dialog" 2>/dev/null | grep -q 'IsViewable' || return 0
-    done
-    fail "the file dialog did not take $path"
+    poll 30 gone_after_return "$dialog" || fail "the file dialog did not take $path"
 }
 
 # wait_exit SECONDS: sets EXIT_STATUS to the program's exit status, or fails if it still runs.
 # (Not meant for $(...): a subshell cannot wait for this shell's child.)
 EXIT_STATUS=""
+ended() { ! kill -0 "$APP_PID" 2>/dev/null; }
 wait_exit() {
-    local limit=$1
-    for _ in $(seq $((limit * 20))); do
-        if ! kill -0 "$APP_PID" 2>/dev/null; then
-            EXIT_STATUS=0
-            wait "$APP_PID" || EXIT_STATUS=$?
-            APP_PID=""
-            return 0
-        fi
-        sleep 0.05
-    done
-    fail "the program did not end within ${limit}s"
+    poll "$1" ended || fail "the program did not end within $1 s"
+    EXIT_STATUS=0
+    wait "$APP_PID" || EXIT_STATUS=$?
+    APP_PID=""
 }

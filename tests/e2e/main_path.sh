@@ -45,7 +45,7 @@ esac
     || fail "not a whole flash at 2 s per word: $(trace)"
 
 click "$drill" $(centre_of 6240 2640 1095 495) # 終了
-wait_exit 5
+wait_exit 30
 [ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS: $(cat "$E2E_TMP/app.log")"
 [ "$(ls -A "$home")" = "my words.tmb" ] || fail "other files in the folder: $(ls -A "$home")"
 echo "PASS"

@@ -16,6 +16,6 @@ eval "$(xdotool getwindowgeometry --shell "$win")"
 
 read -r x y < <(centre_of 4320 1200 1455 375)   # 終了
 click "$win" $((x * scale)) $((y * scale))
-wait_exit 5
+wait_exit 30
 [ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS"
 echo "PASS"

@@ -39,7 +39,7 @@ case "$kind $n $word / $mkind $meaning" in
 esac
 
 click "$drill" $(centre_of 6240 2640 1095 495) # 終了
-wait_exit 5
+wait_exit 30
 [ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS: $(cat "$E2E_TMP/app.log")"
 [ -z "$(ls -A "$E2E_TMP/start")" ] || fail "files appeared where the program started: $(ls -A "$E2E_TMP/start")"
 echo "PASS"
