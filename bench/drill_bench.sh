@@ -6,7 +6,7 @@
 #  - flashes per second at speed 0 on a 32767-entry dictionary.
 # Usage: bench/drill_bench.sh BINARY [SECONDS] [EXIT_RUNS]
 root=$(cd "$(dirname "$0")/.." && pwd)
-for tool in Xvfb xdotool xwininfo python3; do
+for tool in Xvfb xdotool xwininfo; do
     command -v "$tool" >/dev/null || { echo "drill_bench: skipped, $tool is not installed"; exit 0; }
 done
 . "$root/tests/e2e/lib.sh"
