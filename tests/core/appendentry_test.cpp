@@ -142,9 +142,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, AppendRefusal, testing::Values(
     RefusalRow{"device_that_keeps_nothing", [](const TempDir &) { return std::string("/dev/null"); },
                NotRegularFileReason},
     RefusalRow{"read_only_file", [](const TempDir &d) {
-                   const std::string path = d.write("ro.tmb", "a<>b\r\n");
-                   ::chmod(path.c_str(), 0444);
-                   return path;
+                   ::chmod(d.write("ro.tmb", "a<>b\r\n").c_str(), 0444);
+                   return std::string("ro.tmb");
                }, "アクセスが許可されていません", true}
 ), [](const auto &info) { return info.param.name; });
 

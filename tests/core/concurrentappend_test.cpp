@@ -15,6 +15,7 @@
 #include <sstream>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace tamberlo;
 
@@ -129,8 +130,20 @@ protected:
     static bool mountSmallTmpfs(const std::string &at)
     {
         const std::string size = "size=" + std::to_string(Capacity);
-        return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+        return ::unshare(CLONE_NEWNS) == 0
+            && ::mount(nullptr, mountPointOf(at).c_str(), nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
             && ::mount("tmpfs", at.c_str(), "tmpfs", 0, size.c_str()) == 0;
+    }
+
+    // The mount that holds a folder; in a chroot "/" is no mount point, so it cannot be made private.
+    static std::string mountPointOf(std::filesystem::path folder)
+    {
+        struct stat here {};
+        struct stat up {};
+        while (folder.has_relative_path() && ::stat(folder.c_str(), &here) == 0
+               && ::stat(folder.parent_path().c_str(), &up) == 0 && up.st_dev == here.st_dev)
+            folder = folder.parent_path();
+        return folder.string();
     }
 
     // Past the file size limit the kernel cuts a write short, then refuses the next one, as a full disk does.

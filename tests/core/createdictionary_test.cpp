@@ -58,7 +58,7 @@ TEST(CreateEmptyFailure, ReadOnlyFolder)
     TempDir dir;
     ::chmod(dir.file("").c_str(), 0755);
     ::mkdir(dir.file("ro").c_str(), 0555);
-    const std::string reason = asNobody([&] { return createEmptyDictionary(dir.file("ro/new.tmb")).reason; });
+    const std::string reason = asNobody([] { return createEmptyDictionary("ro/new.tmb").reason; });
     EXPECT_EQ(reason, systemReason(EACCES));
     EXPECT_FALSE(dictionaryExists(dir.file("ro/new.tmb")));
 }

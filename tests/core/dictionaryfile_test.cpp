@@ -198,10 +198,9 @@ TEST(FileOperationFailure, UnreadableFileIsFileAccess)
 {
     TempDir dir;
     ::chmod(dir.file("").c_str(), 0755);
-    const std::string path = dir.write("locked.tmb", "a\r\n");
-    ::chmod(path.c_str(), 0);
-    const std::string reason = asNobody([&] {
-        const auto e = caught([&] { countEntries(path); });
+    ::chmod(dir.write("locked.tmb", "a\r\n").c_str(), 0);
+    const std::string reason = asNobody([] {
+        const auto e = caught([] { countEntries("locked.tmb"); });
         return e.kind() == ErrorKind::FileAccess ? e.detail() : std::string("wrong kind");
     });
     EXPECT_EQ(reason, systemReason(EACCES));

@@ -1,9 +1,10 @@
-// Each window's controls against the design tables: place, text, font, colour, visibility.
+// Each window against its design: texts, fonts, colours, visibility, the places the design relates, and fixed texts that fit.
 
 #include "digitalcounter.h"
 #include "fakes.h"
 #include "fonts.h"
 #include "testmain.h"
+#include "twips.h"
 
 #include <QAccessible>
 #include <QFontMetrics>
@@ -12,7 +13,6 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTemporaryDir>
 
 using namespace tamberlo;
 using namespace tamberlo::testing;
@@ -20,21 +20,15 @@ using namespace tamberlo::testing;
 Q_DECLARE_METATYPE(tamberlo::Window)
 
 namespace {
-const QColor DefaultColour; // invalid: the toolkit's standard text colour
-const QString WindowFont;   // empty: the window's own font
-
 // Opens the window through the real navigation, on a fresh empty dictionary where one is needed.
 struct OpenWindow {
-    QTemporaryDir dir;
     Harness h;
     QWidget *window = nullptr;
 
     explicit OpenWindow(Window which)
     {
-        if (which != Window::Form1) {
-            h.module.DictionaryPath = dir.filePath(QStringLiteral("d.tmb")).toStdString();
-            QFile(dir.filePath(QStringLiteral("d.tmb"))).open(QIODevice::WriteOnly);
-        }
+        if (which != Window::Form1)
+            h.useDictionary("");
         h.app.showWindow(which);
         window = h.app.window(which);
     }
@@ -45,99 +39,108 @@ class DesignTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Every control as the helper for its kind makes it, and what it shows when its window opens.
     void controls_data()
     {
         QTest::addColumn<Window>("window");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QRect>("twips");
-        QTest::addColumn<QString>("face");
-        QTest::addColumn<double>("points");
-        QTest::addColumn<bool>("bold");
-        QTest::addColumn<QColor>("colour");
-        QTest::addColumn<bool>("visible");
-
-        const QString gothic = MsPGothic;
-        const QString times = TimesNewRoman;
-        auto row = [](const char *tag, Window w, const char *name, const QString &text, QRect twips,
-                      const QString &face, double points, bool bold, QColor colour, bool visible = true) {
-            QTest::newRow(tag) << w << QString::fromLatin1(name) << text << twips << face << points << bold
-                               << colour << visible;
-        };
-        row("form1_Label1", Window::Form1, "Label1", "Tamberlo", {360, 240, 7215, 735}, times, 36, true, QColor(0, 0, 255));
-        row("form1_Command1", Window::Form1, "Command1", "暗記開始", {240, 1200, 1575, 375}, gothic, 12, true, DefaultColour);
-        row("form1_Command2", Window::Form1, "Command2", "単語追加", {2280, 1200, 1575, 375}, gothic, 12, true, DefaultColour);
-        row("form1_Command3", Window::Form1, "Command3", "終了", {4320, 1200, 1455, 375}, gothic, 12, true, DefaultColour);
-        row("form1_Label2", Window::Form1, "Label2", "Tamberlo Project", {6360, 2640, 1575, 255}, gothic, 9, true, QColor(0, 128, 0));
-        row("form1_Command4", Window::Form1, "Command4", "辞書選択", {240, 1800, 1575, 375}, gothic, 12, true, DefaultColour);
-        row("form1_Label3", Window::Form1, "Label3", "辞書選択を押して辞書ファイルを選択してください", {2280, 1920, 5415, 255}, WindowFont, 0, false, DefaultColour);
-        row("form1_Command5", Window::Form1, "Command5", "新規辞書作成", {240, 2400, 1575, 375}, gothic, 9.75, true, DefaultColour);
-        row("form1_Text1", Window::Form1, "Text1", "新規辞書名を入力してください", {2280, 2400, 3735, 375}, WindowFont, 0, false, DefaultColour);
-        row("form1_Label4", Window::Form1, "Label4", "Ver 2.0", {6840, 1200, 735, 255}, times, 12, true, QColor(255, 0, 0));
-
-        row("form2_Label1", Window::Form2, "Label1", "", {0, 360, 7935, 1095}, times, 48, true, QColor(0, 0, 192));
-        row("form2_Command1", Window::Form2, "Command1", "開始", {4320, 2640, 1215, 495}, gothic, 18, false, DefaultColour);
-        row("form2_Command2", Window::Form2, "Command2", "終了", {6240, 2640, 1095, 495}, gothic, 18, false, DefaultColour);
-        row("form2_Text1", Window::Form2, "Text1", "2", {2160, 2640, 495, 420}, gothic, 14.25, false, DefaultColour);
-        row("form2_Label2", Window::Form2, "Label2", "", {0, 1800, 8055, 375}, gothic, 18, false, DefaultColour);
-        row("form2_Label3", Window::Form2, "Label3", "s/word", {2760, 2760, 975, 375}, gothic, 14.25, false, DefaultColour);
-        row("form2_Label4", Window::Form2, "Label4", "SPEED", {840, 2640, 1095, 375}, gothic, 18, false, QColor(0, 128, 0));
-        row("form2_Label5", Window::Form2, "Label5", "No.", {840, 2640, 495, 375}, gothic, 18, false, QColor(255, 0, 0), false);
-        row("form2_CtlDigital1", Window::Form2, "CtlDigital1", QString(), {1560, 2640, 1140, 420}, QString(), 0, false, DefaultColour, false);
-
-        row("form3_Text1", Window::Form3, "Text1", "", {1320, 360, 4935, 375}, gothic, 12, true, DefaultColour);
-        row("form3_Text2", Window::Form3, "Text2", "", {1320, 1080, 4935, 375}, gothic, 12, true, DefaultColour);
-        row("form3_Label1", Window::Form3, "Label1", "英語", {240, 360, 735, 375}, gothic, 18, false, QColor(0, 0, 255));
-        row("form3_Command1", Window::Form3, "Command1", "登録", {3480, 1800, 1095, 495}, gothic, 18, false, DefaultColour);
-        row("form3_Label2", Window::Form3, "Label2", "日本語", {120, 1080, 975, 375}, gothic, 14.25, true, QColor(255, 0, 0));
-        row("form3_Label3", Window::Form3, "Label3", "現在登録数", {240, 1920, 1575, 375}, gothic, 14.25, true, QColor(0, 128, 0));
-        row("form3_Command2", Window::Form3, "Command2", "戻る", {5040, 1800, 1095, 495}, gothic, 18, false, DefaultColour);
-        row("form3_CtlDigital1", Window::Form3, "CtlDigital1", QString(), {1920, 1800, 1140, 420}, QString(), 0, false, DefaultColour);
+        QTest::addColumn<QStringList>("texts"); // "name=text" of every label, button and text box
+        QTest::addColumn<QStringList>("hidden");
+        QTest::addColumn<QStringList>("centred");
+        QTest::newRow("form1") << Window::Form1
+            << QStringList{"Label1=Tamberlo", "Command1=暗記開始", "Command2=単語追加", "Command3=終了",
+                           "Label2=Tamberlo Project", "Command4=辞書選択",
+                           "Label3=辞書選択を押して辞書ファイルを選択してください", "Command5=新規辞書作成",
+                           "Text1=新規辞書名を入力してください", "Label4=Ver 2.0"}
+            << QStringList() << QStringList();
+        QTest::newRow("form2") << Window::Form2
+            << QStringList{"Label1=", "Command1=開始", "Command2=終了", "Text1=2", "Label2=", "Label3=s/word",
+                           "Label4=SPEED", "Label5=No."}
+            << QStringList{"Label5", "CtlDigital1"} << QStringList{"Label1", "Label2"};
+        QTest::newRow("form3") << Window::Form3
+            << QStringList{"Text1=", "Text2=", "Label1=英語", "Command1=登録", "Label2=日本語", "Label3=現在登録数",
+                           "Command2=戻る"}
+            << QStringList() << QStringList();
     }
 
     void controls()
     {
         QFETCH(Window, window);
-        QFETCH(QString, name);
-        QFETCH(QString, text);
-        QFETCH(QRect, twips);
-        QFETCH(QString, face);
-        QFETCH(double, points);
-        QFETCH(bool, bold);
-        QFETCH(QColor, colour);
-        QFETCH(bool, visible);
-
+        QFETCH(QStringList, texts);
+        QFETCH(QStringList, hidden);
+        QFETCH(QStringList, centred);
         OpenWindow open(window);
-        QWidget *control = open.window->findChild<QWidget *>(name);
-        QVERIFY2(control, qPrintable(name));
-        QCOMPARE(control->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
-        QCOMPARE(control->isVisibleTo(open.window), visible);
-
-        if (auto *label = qobject_cast<QLabel *>(control)) {
-            QCOMPARE(label->text(), text);
-            QCOMPARE(label->textFormat(), Qt::PlainText);
-            QVERIFY(!label->wordWrap());
-            QVERIFY(label->autoFillBackground());
-            QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::white));
-            QVERIFY(label->alignment() & Qt::AlignTop);
-            const QColor expected = colour.isValid() ? colour : open.window->palette().color(QPalette::WindowText);
-            QCOMPARE(label->palette().color(QPalette::WindowText), expected);
-        } else if (auto *button = qobject_cast<QPushButton *>(control)) {
-            QCOMPARE(button->text(), text);
-            QVERIFY(!button->autoDefault() && !button->isDefault());
-        } else if (auto *box = qobject_cast<QLineEdit *>(control)) {
-            QCOMPARE(box->text(), text);
-            QCOMPARE(box->echoMode(), QLineEdit::Normal);
-            QVERIFY(box->placeholderText().isEmpty());
+        QStringList shown;
+        for (QWidget *control : open.window->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+            const QString name = control->objectName();
+            QCOMPARE(control->isVisibleTo(open.window), !hidden.contains(name));
+            QCOMPARE(control->minimumSize(), control->maximumSize()); // placed once, never resized
+            if (auto *label = qobject_cast<QLabel *>(control)) {
+                shown << name + QLatin1Char('=') + label->text();
+                QCOMPARE(label->textFormat(), Qt::PlainText);
+                QVERIFY(!label->wordWrap());
+                QVERIFY(label->autoFillBackground());
+                QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::white));
+                QCOMPARE(label->alignment(), Qt::AlignTop | (centred.contains(name) ? Qt::AlignHCenter : Qt::AlignLeft));
+            } else if (auto *button = qobject_cast<QPushButton *>(control)) {
+                shown << name + QLatin1Char('=') + button->text();
+                QVERIFY(!button->autoDefault() && !button->isDefault());
+            } else if (auto *box = qobject_cast<QLineEdit *>(control)) {
+                shown << name + QLatin1Char('=') + box->text();
+                QCOMPARE(box->echoMode(), QLineEdit::Normal);
+                QVERIFY(box->placeholderText().isEmpty());
+            }
         }
+        shown.sort();
+        texts.sort();
+        QCOMPARE(shown, texts);
+    }
 
-        if (!face.isEmpty()) {
-            QCOMPARE(control->font().family(), face);
-            QCOMPARE(control->font().pointSizeF(), points);
-            QCOMPARE(control->font().bold(), bold);
-            QCOMPARE(control->font().italic(), name == "Label1" && window == Window::Form1);
-        } else if (!qobject_cast<DigitalCounter *>(control)) {
-            QCOMPARE(control->font(), open.window->font());
+    // The design's fonts and label colours, each value once with the controls that carry it.
+    void looks_data()
+    {
+        QTest::addColumn<QVariant>("look"); // a font; none for the window's own; a label's text colour
+        QTest::addColumn<QStringList>("controls"); // "Form2.Label5"
+        auto row = [](const char *tag, const QVariant &look, const QStringList &controls) {
+            QTest::newRow(tag) << look << controls;
+        };
+        auto font = [](auto... design) { return QVariant::fromValue(designFont(design...)); };
+        row("gothic_12_bold", font(MsPGothic, 12, Weight::Bold),
+            {"Form1.Command1", "Form1.Command2", "Form1.Command3", "Form1.Command4", "Form3.Text1", "Form3.Text2"});
+        row("gothic_9_75_bold", font(MsPGothic, 9.75, Weight::Bold), {"Form1.Command5"});
+        row("gothic_9_bold", font(MsPGothic, 9, Weight::Bold), {"Form1.Label2"});
+        row("gothic_14_25_bold", font(MsPGothic, 14.25, Weight::Bold), {"Form3.Label2", "Form3.Label3"});
+        row("gothic_18", font(MsPGothic, 18), {"Form2.Command1", "Form2.Command2", "Form2.Label2", "Form2.Label4",
+                                               "Form2.Label5", "Form3.Label1", "Form3.Command1", "Form3.Command2"});
+        row("times_36_bold_italic", font(TimesNewRoman, 36, Weight::Bold, Slant::Italic), {"Form1.Label1"});
+        row("times_12_bold", font(TimesNewRoman, 12, Weight::Bold), {"Form1.Label4"});
+        row("times_48_bold", font(TimesNewRoman, 48, Weight::Bold), {"Form2.Label1"});
+        row("window_font", QVariant(), {"Form1.Label3", "Form1.Text1", "Form2.Text1", "Form2.Label3"});
+        row("blue", QColor(0, 0, 255), {"Form1.Label1", "Form3.Label1"});
+        row("dark_blue", QColor(0, 0, 192), {"Form2.Label1"});
+        row("green", QColor(0, 128, 0), {"Form1.Label2", "Form2.Label4", "Form3.Label3"});
+        row("red", QColor(255, 0, 0), {"Form1.Label4", "Form2.Label5", "Form3.Label2"});
+        row("standard_colour", QColor(), {"Form1.Label3", "Form2.Label2", "Form2.Label3"});
+    }
+
+    void looks()
+    {
+        QFETCH(QVariant, look);
+        QFETCH(QStringList, controls);
+        for (const QString &dotted : controls) {
+            OpenWindow open(Window(dotted.at(4).digitValue() - 1));
+            QWidget *control = open.window->findChild<QWidget *>(dotted.section(QLatin1Char('.'), 1));
+            QVERIFY2(control, qPrintable(dotted));
+            if (!look.isValid()) {
+                QCOMPARE(control->font(), open.window->font());
+            } else if (look.typeId() == QMetaType::QColor) {
+                const QColor colour = look.value<QColor>();
+                const QColor standard = open.window->palette().color(QPalette::WindowText);
+                QCOMPARE(control->palette().color(QPalette::WindowText), colour.isValid() ? colour : standard);
+            } else {
+                QFont shown = control->font();
+                shown.setStretch(QFont::AnyStretch); // condensing to fit is fixedTextsFit's to judge
+                QCOMPARE(shown, look.value<QFont>());
+            }
         }
     }
 
@@ -187,6 +190,20 @@ private slots:
         natural.setStretch(QFont::Unstretched);
         if (control->font().stretch() != QFont::AnyStretch && control->font().stretch() != QFont::Unstretched)
             QVERIFY2(width(natural) >= room, "condensed although its natural width fits");
+    }
+
+    // Places the design relates rather than gives: the drill's shared corner, the label a row lower
+    // and the label that runs past the window's edge. Every other place is its constructor's twips,
+    // which the end-to-end tests click.
+    void drillPlacesAsDesigned()
+    {
+        QCOMPARE(pixelRect({15, 30, 45, 60}), QRect(1, 2, 3, 4));
+        OpenWindow open(Window::Form2);
+        auto at = [&](const char *name) { return open.window->findChild<QWidget *>(name)->geometry(); };
+        QCOMPARE(at("Label5").topLeft(), at("Label4").topLeft());
+        QCOMPARE(at("Label3").top(), at("Label4").top() + twipsToPixels(120));
+        QCOMPARE(at("Label2").right() + 1, open.window->width() + twipsToPixels(75));
+        QVERIFY(at("CtlDigital1").intersects(at("Label4")) && at("CtlDigital1").intersects(at("Text1")));
     }
 
     void windows_data()

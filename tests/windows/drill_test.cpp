@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <cmath>
 #include <limits>
@@ -41,9 +40,8 @@ QtMessageHandler g_previousHandler = nullptr;
 // each pump and each label change (from the drill's trace) with the fake clock's time and what
 // the counter, Label1 and Label2 show at that moment, e.g. "2000 meaning [ 1|dog|犬]".
 struct Drill {
-    QTemporaryDir dir;
     Harness h;
-    QString path = dir.filePath(QStringLiteral("words.tmb"));
+    QString path = h.folder.filePath(QStringLiteral("words.tmb"));
     QStringList log;
     std::function<void(int)> duringPump; // the test's own hook, run before exit is clicked
 
@@ -58,12 +56,7 @@ struct Drill {
     }
     ~Drill() { g_recording = nullptr; }
 
-    void write(const QByteArray &bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
+    void write(const QByteArray &bytes) { writeBytes(path, bytes); }
 
     Form2 *form() const { return static_cast<Form2 *>(h.app.window(Window::Form2)); }
     QLabel *label(const char *name) const { return h.control<QLabel>(Window::Form2, name); }

@@ -1,6 +1,7 @@
 #pragma once
 
-// Test doubles for the platform seams, and a harness that runs the real Application on them.
+// Test doubles for the platform seams, a harness that runs the real Application on them, and the
+// file helpers the window tests share.
 
 #include "application.h"
 #include "clock.h"
@@ -9,9 +10,15 @@
 #include "messagebox.h"
 #include "module1.h"
 #include "randomdraw.h"
+#include "systemreason.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 #include <deque>
 #include <functional>
@@ -93,7 +100,38 @@ public:
     int draws = 0;
 };
 
+// A file's bytes, or "<missing>" when there is none to read.
+inline QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The system's reason for `err`, as a window shows it after its own message.
+inline QString reason(int err) { return QString::fromStdString(systemReason(err)); }
+
+// The process works in a fresh folder of its own until this goes, then returns where it was.
+class WorkingDirectory {
+public:
+    WorkingDirectory() : m_old(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
+    ~WorkingDirectory() { QDir::setCurrent(m_old); }
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_old;
+};
+
 struct Harness {
+    QTemporaryDir folder; // for the dictionary, outliving the windows
     FakeMessageBox messageBox;
     FakeFileDialog fileDialog;
     FakeClock clock;
@@ -107,6 +145,22 @@ struct Harness {
     {
         QWidget *w = app.window(window);
         return w ? w->findChild<T *>(QLatin1String(name)) : nullptr;
+    }
+
+    void click(Window window, const char *button)
+    {
+        QPushButton *b = control<QPushButton>(window, button);
+        QVERIFY2(b, button);
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+
+    // Makes `bytes` the current dictionary and gives its path.
+    QString useDictionary(const QByteArray &bytes)
+    {
+        const QString path = folder.filePath(QStringLiteral("words.tmb"));
+        writeBytes(path, bytes);
+        module.DictionaryPath = QFile::encodeName(path).toStdString();
+        return path;
     }
 };
 

@@ -1,6 +1,7 @@
 // The real file-open dialog, driven while it is open: where it starts, what it shows, and which
 // answers it gives back.
 
+#include "fakes.h"
 #include "filedialog.h"
 #include "testmain.h"
 
@@ -13,11 +14,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 
 using namespace tamberlo;
+using namespace tamberlo::testing;
 
 namespace {
 const QString Filter = QStringLiteral("Tamberlo 辞書(*.tmb)");
@@ -54,21 +55,6 @@ void type(QFileDialog *dialog, const QString &text)
     box->setText(text); // typed key by key, the name would open the completer's popup
     QTest::keyClick(box, Qt::Key_Return);
 }
-
-void touch(const QString &path)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-}
-
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const QString &path) : m_old(QDir::currentPath()) { QDir::setCurrent(path); }
-    ~WorkingDirectory() { QDir::setCurrent(m_old); }
-
-private:
-    QString m_old;
-};
 } // namespace
 
 class FileDialogTest : public QObject {
@@ -84,14 +70,13 @@ private slots:
     void opensInTheWorkingDirectory()
     {
         QTemporaryDir elsewhere;
-        QTemporaryDir here;
-        touch(elsewhere.filePath("before.tmb"));
+        writeBytes(elsewhere.filePath("before.tmb"), "");
         QtFileDialog dialog;
         // An earlier dialog in another folder: Qt would open the next one there again.
         whenOpen<QFileDialog>([&](QFileDialog *d) { type(d, elsewhere.filePath("before.tmb")); });
         QVERIFY(dialog.getOpenFileName(nullptr, dictionaryRequest()));
 
-        WorkingDirectory cwd(here.path());
+        WorkingDirectory here;
         QString directory;
         QString shownName = QStringLiteral("<unset>");
         QString shownFilter;
@@ -125,11 +110,10 @@ private slots:
 
     void showsTheInitialFileAndReturnConfirmsIt()
     {
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("sub"));
-        const QString file = dir.filePath("sub/words.tmb");
-        touch(file);
-        WorkingDirectory cwd(dir.path());
+        WorkingDirectory cwd;
+        QVERIFY(QDir(cwd.path()).mkdir("sub"));
+        const QString file = cwd.file("sub/words.tmb");
+        writeBytes(file, "");
         QtFileDialog dialog;
         QString directory;
         QString shownName;
@@ -139,7 +123,7 @@ private slots:
             QTest::keyClick(fileNameBox(d), Qt::Key_Return);
         });
         QCOMPARE(dialog.getOpenFileName(nullptr, dictionaryRequest(file)), std::optional<QString>(file));
-        QCOMPARE(directory, dir.filePath("sub"));
+        QCOMPARE(directory, cwd.file("sub"));
         QCOMPARE(shownName, QStringLiteral("words.tmb"));
     }
 
@@ -157,19 +141,17 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(QString, chosen);
-        QTemporaryDir dir;
+        WorkingDirectory cwd;
         for (const char *name : {"words.tmb", "notes.txt", "単語.tmb"})
-            touch(dir.filePath(QString::fromUtf8(name)));
-        WorkingDirectory cwd(dir.path());
+            writeBytes(cwd.file(QString::fromUtf8(name)), "");
         QtFileDialog dialog;
         whenOpen<QFileDialog>([&](QFileDialog *d) { type(d, typed); });
-        QCOMPARE(dialog.getOpenFileName(nullptr, dictionaryRequest()), std::optional<QString>(dir.filePath(chosen)));
+        QCOMPARE(dialog.getOpenFileName(nullptr, dictionaryRequest()), std::optional<QString>(cwd.file(chosen)));
     }
 
     void missingFileIsNotAccepted()
     {
-        QTemporaryDir dir;
-        WorkingDirectory cwd(dir.path());
+        WorkingDirectory cwd;
         QtFileDialog dialog;
         QString warning;
         bool stillOpen = false;
@@ -185,7 +167,7 @@ private slots:
         QCOMPARE(dialog.getOpenFileName(nullptr, dictionaryRequest()), std::nullopt);
         QVERIFY2(warning.contains(QStringLiteral("ファイルが見つかりません")), qPrintable(warning));
         QVERIFY(stillOpen);
-        QVERIFY(!QFile::exists(dir.filePath("nothere.tmb")));
+        QVERIFY(!QFile::exists(cwd.file("nothere.tmb")));
     }
 };
 

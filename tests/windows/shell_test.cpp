@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 using namespace tamberlo;
 using namespace tamberlo::testing;
@@ -14,28 +13,12 @@ using namespace tamberlo::testing;
 Q_DECLARE_METATYPE(tamberlo::Window)
 
 namespace {
-void click(Harness &h, Window window, const char *button)
-{
-    QPushButton *b = h.control<QPushButton>(window, button);
-    QVERIFY2(b, button);
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
 int visibleWindows(const Harness &h)
 {
     int n = 0;
     for (Window w : {Window::Form1, Window::Form2, Window::Form3})
         n += h.app.window(w) && h.app.window(w)->isVisible();
     return n;
-}
-
-QString writeDictionary(const QTemporaryDir &dir, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(QStringLiteral("words.tmb"));
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
 }
 } // namespace
 
@@ -65,7 +48,7 @@ private slots:
         QFETCH(QString, button);
         Harness h;
         h.app.start();
-        click(h, Window::Form1, qPrintable(button));
+        h.click(Window::Form1, qPrintable(button));
         QCOMPARE(h.messageBox.shown, QStringList{"辞書ファイルを選択してください。"});
         QVERIFY(h.app.window(Window::Form1)->isVisible());
         QCOMPARE(visibleWindows(h), 1);
@@ -83,12 +66,11 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(Window, opened);
-        QTemporaryDir dir;
         Harness h;
-        h.module.DictionaryPath = writeDictionary(dir, "dog<>\x8c\xa2\r\n").toStdString();
+        h.useDictionary("dog<>\x8c\xa2\r\n");
         h.app.start();
         QPointer<QWidget> menu = h.app.window(Window::Form1);
-        click(h, Window::Form1, qPrintable(button));
+        h.click(Window::Form1, qPrintable(button));
         QVERIFY(h.app.window(opened)->isVisible());
         QVERIFY(!h.app.window(Window::Form1));
         QCOMPARE(visibleWindows(h), 1);
@@ -98,14 +80,12 @@ private slots:
 
     void backShowsAFreshMainMenu()
     {
-        QTemporaryDir dir;
         Harness h;
-        const QString path = writeDictionary(dir, "");
-        h.module.DictionaryPath = path.toStdString();
+        const QString path = h.useDictionary("");
         h.app.start();
         h.control<QLineEdit>(Window::Form1, "Text1")->setText(QStringLiteral("mine"));
-        click(h, Window::Form1, "Command2");
-        click(h, Window::Form3, "Command2");
+        h.click(Window::Form1, "Command2");
+        h.click(Window::Form3, "Command2");
         QVERIFY(!h.app.window(Window::Form3));
         QCOMPARE(h.control<QLabel>(Window::Form1, "Label3")->text(), path);
         QCOMPARE(h.control<QLineEdit>(Window::Form1, "Text1")->text(), QStringLiteral("新規辞書名を入力してください"));
@@ -124,11 +104,10 @@ private slots:
     {
         QFETCH(Window, window);
         QFETCH(QString, button);
-        QTemporaryDir dir;
         Harness h;
-        h.module.DictionaryPath = writeDictionary(dir, "a<>b\r\n").toStdString();
+        h.useDictionary("a<>b\r\n");
         h.app.showWindow(window);
-        click(h, window, qPrintable(button));
+        h.click(window, qPrintable(button));
         QVERIFY(h.app.hasEnded());
         QCOMPARE(h.app.exitStatus(), 0);
         QCOMPARE(visibleWindows(h), 0);
@@ -146,9 +125,8 @@ private slots:
     void closingAnyWindowEndsTheProgram()
     {
         QFETCH(Window, window);
-        QTemporaryDir dir;
         Harness h;
-        h.module.DictionaryPath = writeDictionary(dir, "a<>b\r\n").toStdString();
+        h.useDictionary("a<>b\r\n");
         h.app.showWindow(window);
         QVERIFY(h.app.window(window)->close());
         QVERIFY(h.app.hasEnded());
@@ -158,12 +136,11 @@ private slots:
 
     void runtimeErrorInAHandlerIsReportedAndEnds()
     {
-        QTemporaryDir dir;
         Harness h;
-        const QString missing = dir.filePath(QStringLiteral("gone.tmb"));
+        const QString missing = h.folder.filePath(QStringLiteral("gone.tmb"));
         h.module.DictionaryPath = missing.toStdString();
         h.app.start();
-        click(h, Window::Form1, "Command2"); // word entry counts a file that is not there
+        h.click(Window::Form1, "Command2"); // word entry counts a file that is not there
         QCOMPARE(h.messageBox.shown.size(), 1);
         QVERIFY(h.messageBox.shown.first().contains(QStringLiteral("ファイルが見つかりません")));
         QVERIFY(h.messageBox.shown.first().contains(missing));
