@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <cerrno>
-#include <fcntl.h>
 #include <unistd.h>
 
 using namespace tamberlo;
@@ -102,7 +101,6 @@ private slots:
         QTest::newRow("directory_of_that_name") << "words" << "words.tmb" << EISDIR;
         QTest::newRow("folder_is_a_file") << "plain.tmb/words" << "" << ENOTDIR;
         QTest::newRow("name_too_long") << QString(300, QLatin1Char('x')) << "" << ENAMETOOLONG;
-        QTest::newRow("no_permission") << "/sys/words" << "" << EACCES; // even root may not create there
     }
 
     void nameThatCannotBeCreatedIsReportedAndTheProgramGoesOn()
@@ -111,17 +109,6 @@ private slots:
         QFETCH(QString, directoryToMake);
         QFETCH(int, err);
         WorkingDirectory cwd;
-        if (QDir::isAbsolutePath(typed)) {
-            const QByteArray probe = QFile::encodeName(typed + ".tmb");
-            const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-            const int probeErr = errno;
-            if (fd >= 0) {
-                ::close(fd);
-                ::unlink(probe.constData());
-            }
-            if (fd >= 0 || probeErr != err)
-                QSKIP("this system lets that name be created or refuses it for another reason");
-        }
         if (!directoryToMake.isEmpty())
             QVERIFY(QDir(cwd.path()).mkdir(directoryToMake));
         writeBytes(cwd.file("plain.tmb"), "");
