@@ -160,8 +160,9 @@ AppendResult appendEntry(const std::string &path, const std::string &word, const
 
     // Looked at before opening too, so that opening never waits for a pipe's reader or wakes a device.
     struct stat st;
-    if (::stat(path.c_str(), &st) == 0 && !notRegularReason(st).empty())
-        return notWritten(notRegularReason(st));
+    if (::stat(path.c_str(), &st) == 0)
+        if (std::string refusal = notRegularReason(st); !refusal.empty())
+            return notWritten(std::move(refusal));
     // Read access as well: the count and the last line's end are read from the file itself.
     const int fd = openPath(path, O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK, 0666);
     if (fd < 0)
@@ -171,8 +172,8 @@ AppendResult appendEntry(const std::string &path, const std::string &word, const
     // the count to the end of the write; the lock goes with the descriptor.
     if (retryOnEintr([&] { return ::flock(fd, LOCK_EX); }) != 0 || ::fstat(fd, &st) != 0)
         return notWritten(systemReason(errno));
-    if (!notRegularReason(st).empty())
-        return notWritten(notRegularReason(st));
+    if (std::string refusal = notRegularReason(st); !refusal.empty())
+        return notWritten(std::move(refusal));
 
     BlockReader reader(fd);
     const LineTally tally = tallyLines(reader, MaxEntries - 1);
