@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include "contrast.h"
 #include "digitalcounter.h"
 #include "icon.h"
 #include "messagebox.h"
@@ -23,7 +24,7 @@ int textWidth(const QFont &font, const QWidget *control, const QString &text)
 }
 
 // The stand-in faces run wider than the faces the designs were drawn with, and no control may
-// grow: a fixed text that would be clipped is condensed just enough to fit with a pixel to spare.
+// grow: a text that would be clipped is condensed just enough to fit with a pixel to spare.
 // Every other text keeps its natural width.
 void condenseToFit(QWidget *control, const QString &text, int room)
 {
@@ -36,6 +37,17 @@ void condenseToFit(QWidget *control, const QString &text, int room)
     while (textWidth(font, control, text) >= room && stretch > QFont::UltraCondensed)
         font.setStretch(--stretch);
     control->setFont(font);
+}
+
+// A label paints its own white ground, so the desktop's text colour may vanish on it (a dark
+// theme's light text): that colour gives way to black, and one that reads on white stays.
+void readOnOwnGround(QPalette &colours)
+{
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        const QColor ink = colours.color(group, QPalette::WindowText);
+        if (contrastRatio(ink, colours.color(group, QPalette::Window)) < ReadableContrast)
+            colours.setColor(group, QPalette::WindowText, Qt::black);
+    }
 }
 
 // Qt 6's line edit tells an input method it is welcome from its own state alone; this one also
@@ -67,6 +79,8 @@ QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design)
     colours.setColor(QPalette::Window, Qt::white);
     if (design.colour)
         colours.setColor(QPalette::WindowText, *design.colour);
+    else
+        readOnOwnGround(colours);
     label->setPalette(colours);
     if (design.font)
         label->setFont(*design.font);
@@ -74,6 +88,17 @@ QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design)
     placeControl(label, design.place);
     condenseToFit(label, design.text, label->contentsRect().width());
     return label;
+}
+
+void setCaption(QLabel *label, const QString &text)
+{
+    QFont font = label->font();
+    if (font.stretch() != QFont::AnyStretch) {
+        font.setStretch(QFont::AnyStretch);
+        label->setFont(font);
+    }
+    label->setText(text);
+    condenseToFit(label, text, label->contentsRect().width());
 }
 
 QPushButton *makeButton(QWidget *window, const char *name, const QString &caption, const Twips &place,

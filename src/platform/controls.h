@@ -27,8 +27,13 @@ struct LabelDesign {
     TextAlign align = TextAlign::Left;
 };
 
-// An opaque white label of fixed size, plain text at the top, clipped at its edges.
+// An opaque white label of fixed size, plain text at the top, clipped at its edges. Without a design
+// colour its text takes the desktop's colour where that reads on white, black where it does not.
 QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design);
+
+// A caption set at run time: the label's design font, condensed only as far as this text needs
+// to fit; beyond the narrowest face it is clipped.
+void setCaption(QLabel *label, const QString &text);
 
 QPushButton *makeButton(QWidget *window, const char *name, const QString &caption, const Twips &place,
                         const std::optional<QFont> &font);

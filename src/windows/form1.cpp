@@ -65,7 +65,7 @@ Form1::Form1(Shell &shell, Module1 &module, FileDialog &fileDialog, QWidget *par
 void Form1::onLoad()
 {
     if (!m_module.DictionaryPath.empty())
-        Label3->setText(pathToText(m_module.DictionaryPath));
+        setCaption(Label3, pathToText(m_module.DictionaryPath));
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -106,7 +106,7 @@ void Form1::onCommand4Clicked()
     CommonDialog1.setFilterIndex(1);
     CommonDialog1.showOpen(this);
     m_module.DictionaryPath = textToPath(CommonDialog1.fileName());
-    Label3->setText(pathToText(m_module.DictionaryPath));
+    setCaption(Label3, pathToText(m_module.DictionaryPath));
 }
 
 void Form1::onCommand5Clicked()

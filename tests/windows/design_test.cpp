@@ -1,5 +1,6 @@
 // Each window against its design: texts, fonts, colours, visibility, the places the design relates, and fixed texts that fit.
 
+#include "contrast.h"
 #include "digitalcounter.h"
 #include "fakes.h"
 #include "fonts.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -142,6 +144,76 @@ private slots:
                 QCOMPARE(shown, look.value<QFont>());
             }
         }
+    }
+
+    // WCAG 2 contrast ratios to two decimals; #767676 is the lightest grey that reaches 4.5:1 on white.
+    void contrast_data()
+    {
+        QTest::addColumn<QColor>("ink");
+        QTest::addColumn<QColor>("ground");
+        QTest::addColumn<int>("hundredths");
+        QTest::newRow("black_on_white") << QColor(Qt::black) << QColor(Qt::white) << 2100;
+        QTest::newRow("white_on_black") << QColor(Qt::white) << QColor(Qt::black) << 2100;
+        QTest::newRow("white_on_white") << QColor(Qt::white) << QColor(Qt::white) << 100;
+        QTest::newRow("lightest_grey_that_reads") << QColor(0x76, 0x76, 0x76) << QColor(Qt::white) << 454;
+        QTest::newRow("next_grey_does_not") << QColor(0x77, 0x77, 0x77) << QColor(Qt::white) << 448;
+        QTest::newRow("red") << QColor(255, 0, 0) << QColor(Qt::white) << 400;
+        QTest::newRow("green") << QColor(0, 128, 0) << QColor(Qt::white) << 514;
+        QTest::newRow("blue") << QColor(0, 0, 255) << QColor(Qt::white) << 859;
+    }
+
+    void contrast()
+    {
+        QFETCH(QColor, ink);
+        QFETCH(QColor, ground);
+        QFETCH(int, hundredths);
+        QCOMPARE(qRound(contrastRatio(ink, ground) * 100), hundredths);
+    }
+
+    // A label paints its own white ground, so its text must read there whatever the desktop's
+    // palette (design colours are kept: the design's red is 4.00:1); buttons and text boxes take
+    // ground and text from the desktop.
+    void labelsReadOnTheirGround_data()
+    {
+        QTest::addColumn<QPalette>("desktop");
+        QTest::addColumn<QStringList>("desktopInk"); // the labels drawn in the desktop's own text colour
+        QTest::newRow("dark") << QPalette(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20)) << QStringList();
+        QPalette lightGreyText = QApplication::palette();
+        lightGreyText.setColor(QPalette::WindowText, QColor(0x59, 0x59, 0x59));
+        QTest::newRow("light_grey_text") << lightGreyText
+                                         << QStringList{"Form1.Label3", "Form2.Label2", "Form2.Label3"};
+    }
+
+    void labelsReadOnTheirGround()
+    {
+        QFETCH(QPalette, desktop);
+        QFETCH(QStringList, desktopInk);
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(desktop);
+        auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+        QStringList inDesktopInk;
+        for (Window window : {Window::Form1, Window::Form2, Window::Form3}) {
+            OpenWindow open(window);
+            for (QWidget *control : open.window->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+                const QString dotted = open.window->objectName() + QLatin1Char('.') + control->objectName();
+                const QPalette colours = control->palette();
+                if (!qobject_cast<QLabel *>(control)) {
+                    if (qobject_cast<QPushButton *>(control) || qobject_cast<QLineEdit *>(control))
+                        for (QPalette::ColorRole role : {QPalette::Button, QPalette::ButtonText, QPalette::Base, QPalette::Text})
+                            QVERIFY2(colours.color(role) == desktop.color(role), qPrintable(dotted));
+                    continue;
+                }
+                for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+                    const QColor ink = colours.color(group, QPalette::WindowText);
+                    const double ratio = contrastRatio(ink, colours.color(group, QPalette::Window));
+                    QVERIFY2(ratio >= 4.5 || ink == QColor(255, 0, 0),
+                             qPrintable(QStringLiteral("%1: %2:1").arg(dotted).arg(ratio, 0, 'f', 2)));
+                }
+                if (colours.color(QPalette::Active, QPalette::WindowText) == desktop.color(QPalette::WindowText))
+                    inDesktopInk << dotted;
+            }
+        }
+        QCOMPARE(inDesktopInk, desktopInk);
     }
 
     // A row for every label and button caption each window opens with, read from the window itself.

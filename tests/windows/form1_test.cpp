@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <cerrno>
 #include <unistd.h>
 
@@ -226,6 +227,49 @@ private slots:
         QCOMPARE(h.messageBox.shown, QStringList{Created});
         QVERIFY(QFile::exists(cwd.file("sub/deeper/new.tmb")));
         QVERIFY(!QFile::exists(cwd.file("new.tmb")));
+    }
+
+    // On a 12 pt desktop the instruction is condensed to fit; the path that replaces it is fitted
+    // on its own: natural width when it fits, condensed only as far as it needs.
+    void pathIsFittedOnItsOwn_data()
+    {
+        QTest::addColumn<bool>("onLoad");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("condensed");
+        QTest::newRow("short_path_selected") << false << "/d/a.tmb" << false;
+        QTest::newRow("short_path_on_load") << true << "/d/a.tmb" << false;
+        QTest::newRow("long_path_selected") << false << "/home/user/Documents/Tamberlo/dictionaries/basic-english.tmb"
+                                            << true;
+    }
+
+    void pathIsFittedOnItsOwn()
+    {
+        QFETCH(bool, onLoad);
+        QFETCH(QString, path);
+        QFETCH(bool, condensed);
+        const QFont desktop = QApplication::font();
+        QFont large = desktop;
+        large.setPointSize(12);
+        QApplication::setFont(large);
+        auto restore = qScopeGuard([&] { QApplication::setFont(desktop); });
+        auto isCondensed = [](const QLabel *label) {
+            return label->font().stretch() > QFont::AnyStretch && label->font().stretch() < QFont::Unstretched;
+        };
+        WorkingDirectory cwd; // the dialog moves to the chosen folder
+        Harness h;
+        if (onLoad)
+            h.module.DictionaryPath = path.toStdString();
+        h.app.start();
+        QLabel *label = h.control<QLabel>(Window::Form1, "Label3");
+        if (!onLoad) {
+            QVERIFY(isCondensed(label));
+            h.fileDialog.answers = {path};
+            click(h, "Command4");
+        }
+        QCOMPARE(label->text(), path);
+        QCOMPARE(isCondensed(label), condensed);
+        const int width = QFontMetrics(label->font(), label).horizontalAdvance(path);
+        QVERIFY2(width < label->contentsRect().width(), qPrintable(QString::number(width)));
     }
 
     void filterTextBecomesQtFilters_data()
