@@ -31,6 +31,7 @@ Form2::Form2(Shell &shell, Module1 &module, const MillisecondClock &clock, Event
     , m_clock(clock)
     , m_pump(pump)
     , m_random(random)
+    , m_voice(this, clock)
 {
     setUpWindow(this, "Form2", 7980, 3450);
     setFont(designFont(MsPGothic, 14.25));
@@ -101,6 +102,7 @@ void Form2::onCommand1Clicked()
         // A label shows only what fits; laying out a megabyte word would freeze the window, exit button too.
         Label1->setText(QString::fromStdString(textPrefix(entryPiece(pieces, 0, path, entryNumber, line))));
         qCDebug(lcDrill).noquote() << "word" << traceMicroseconds() << entryNumber << Label1->text();
+        m_voice.word(Label1->text());
         std::int32_t t = halfPeriod();
         qCDebug(lcDrill).noquote() << "wait" << traceMicroseconds() << t;
         Wait(t);
@@ -108,6 +110,7 @@ void Form2::onCommand1Clicked()
             return;
         Label2->setText(QString::fromStdString(textPrefix(entryPiece(pieces, 1, path, entryNumber, line))));
         qCDebug(lcDrill).noquote() << "meaning" << traceMicroseconds() << Label2->text();
+        m_voice.meaning(Label2->text());
         t = halfPeriod();
         qCDebug(lcDrill).noquote() << "wait" << traceMicroseconds() << t;
         Wait(t);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "drillvoice.h"
+
 #include <QWidget>
 #include <cstdint>
 
@@ -42,6 +44,7 @@ private:
     const MillisecondClock &m_clock;
     EventPump &m_pump;
     RandomDraw &m_random;
+    DrillVoice m_voice; // says each word and meaning to a screen reader, if one listens
 
     QLabel *Label1; // empty: the word
     QPushButton *Command1; // 開始: start

@@ -1,12 +1,13 @@
 // The flash drill on fake time: its start, the order of one flash, the picked entry, the
 // half-period, Wait's turns, the end of the program mid-drill and the run-time errors; then Wait
-// once more on the real clock and event loop, without timing bounds.
+// once more on the real clock and event loop, without timing bounds; what a screen reader is told.
 
 #include "digitalcounter.h"
 #include "fakes.h"
 #include "form2.h"
 #include "testmain.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -14,6 +15,9 @@
 #include <QTimer>
 #include <cmath>
 #include <limits>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 using namespace tamberlo;
 using namespace tamberlo::testing;
@@ -107,6 +111,40 @@ void traceHandler(QtMsgType type, const QMessageLogContext &context, const QStri
     }
     g_previousHandler(type, context, message);
 }
+
+// A screen reader that listens: Qt's accessibility turned on, as a reader turns it on, and each
+// notification that starts showing recorded with the fake clock's time instead of being sent.
+struct Reader {
+    QStringList heard;
+    QAccessible::UpdateHandler previous;
+    static inline Reader *current = nullptr;
+
+    Reader()
+    {
+        current = this;
+        previous = QAccessible::installUpdateHandler(&record);
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+    }
+    ~Reader()
+    {
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+        QAccessible::installUpdateHandler(previous);
+        current = nullptr;
+    }
+
+    static void record(QAccessibleEvent *event)
+    {
+        QAccessibleInterface *iface = event->accessibleInterface();
+        if (event->type() != QAccessible::ObjectShow || !iface || iface->role() != QAccessible::Notification)
+            return;
+        // Orca names the role of a notification unless it sits in a status bar.
+        QAccessibleInterface *bar = iface->parent();
+        const bool inStatusBar = bar && bar->role() == QAccessible::StatusBar
+                                 && bar->child(bar->indexOfChild(iface)) == iface;
+        current->heard << QStringLiteral("%1 %2%3").arg(g_recording->h.clock.now).arg(iface->text(QAccessible::Name),
+                                                          inStatusBar ? QString() : QStringLiteral(" (not in a status bar)"));
+    }
+};
 
 struct RealDrillWindow {
     FakeMessageBox messageBox;
@@ -413,6 +451,39 @@ private slots:
         QCOMPARE(d.h.app.exitStatus(), 1);
         QCOMPARE(d.h.pump.pumps, pumps);
         QVERIFY(!d.form()->isVisible());
+    }
+
+    void readerHears_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<qint64>("step"); // ms that a pump takes when it does not wait
+        QTest::addColumn<QList<float>>("draws");
+        QTest::addColumn<QStringList>("heard");
+        // Both halves of the fastest speed a reader keeps up with; nothing for what is empty.
+        QTest::newRow("one_second_a_word") << QByteArray("dog<>\x8c\xa2\r\ncat<>\r\n<>\x92\xb9\r\n") << "1" << qint64(0)
+                                           << QList<float>{0.0f, 0.4f, 0.7f}
+                                           << QStringList{"1000 dog", "1500 犬", "2000 cat", "3500 鳥"};
+        // Flashes 450 ms apart at speed 0: one word in two, never a meaning, never sooner than 500 ms.
+        QTest::newRow("speed_zero") << numberedDictionary(6) << "0" << qint64(150)
+                                    << QList<float>{0.0f, 0.2f, 0.4f, 0.6f, 0.7f, 0.9f}
+                                    << QStringList{"1150 w1", "2050 w3", "2950 w5"};
+    }
+
+    void readerHears()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, speed);
+        QFETCH(qint64, step);
+        QFETCH(QList<float>, draws);
+        QFETCH(QStringList, heard);
+        Drill d(bytes, speed);
+        d.h.random.values.assign(draws.begin(), draws.end());
+        d.h.pump.step = step;
+        Reader reader;
+        d.run(1 + 3 * int(draws.size()));
+        QCOMPARE(reader.heard, heard);
+        QVERIFY(d.h.messageBox.shown.isEmpty());
     }
 
     void realClockWait_data()
