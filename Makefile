@@ -1,4 +1,4 @@
-# Tamberlo: the README's commands. Everything builds in build/.
+# Tamberlo: the README's commands. Tests and tools build in build/, the program alone in build-release/.
 BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
@@ -73,12 +73,12 @@ install: release
 	@tools/install-deps.sh --run
 	@cmake --install $(RELEASE) --prefix $(PREFIX) --strip
 
-# Removes what the last install copied (CMake lists it in the build folder).
+# Removes what the last install copied (CMake lists it in the build folder), under DESTDIR if given.
 uninstall:
 	@test -f $(RELEASE)/install_manifest.txt || { echo "make uninstall: $(RELEASE)/install_manifest.txt not found; nothing was installed from $(RELEASE)"; exit 1; }
-	@xargs -d '\n' rm -fv < $(RELEASE)/install_manifest.txt
+	@sed 's|^|$(DESTDIR)|' $(RELEASE)/install_manifest.txt | xargs -d '\n' rm -fv
 	@grep -o '^.*/tamberlo/' $(RELEASE)/install_manifest.txt | sort -u | while IFS= read -r d; do \
-		[ ! -d "$$d" ] || find "$$d" -depth -type d -empty -delete; \
+		[ ! -d "$(DESTDIR)$$d" ] || find "$(DESTDIR)$$d" -depth -type d -empty -delete; \
 	done
 
 clean:

@@ -11,10 +11,10 @@ build=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     dpkg-dev file
 )
-run=(fonts-ipafont-gothic fonts-liberation qt6-translations-l10n)
+run=(fonts-ipafont-gothic fonts-liberation qt6-translations-l10n qt6-wayland)
 tests=(
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth xdotool x11-utils imagemagick
+    xvfb xauth xdotool x11-utils imagemagick weston
     desktop-file-utils appstream python3 lintian
     locales
 )
