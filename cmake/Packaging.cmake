@@ -16,6 +16,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tamberlo developers <developers@tamberlo.in
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Native on a Wayland desktop with Qt's Wayland plugin; through Xwayland without it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 # Japanese meanings and dictionary names are typed through an input method's Qt 6 front end
 # (ibus brings its own with Qt).
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fcitx5-frontend-qt6 | ibus")

@@ -1,16 +1,30 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Tamberlo needs to build, test and run, when any is missing.
+# Installs the Debian packages Tamberlo needs, when any is missing.
+# Usage: install-deps.sh [--build | --run]
+#   --build  only what building the program and its .deb needs (make package)
+#   --run    that, plus what running it needs (make install)
+#   (none)   everything, the test and benchmark tools too (make run, make test)
 set -euo pipefail
 
-packages=(
+build=(
     cmake make g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-ipafont-gothic fonts-liberation qt6-translations-l10n
-    xvfb xauth xdotool x11-utils imagemagick
-    desktop-file-utils appstream dpkg-dev python3 lintian
-    file locales
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    dpkg-dev file
 )
+run=(fonts-ipafont-gothic fonts-liberation qt6-translations-l10n qt6-wayland)
+tests=(
+    libgtest-dev libgmock-dev libbenchmark-dev qt6-base-private-dev
+    xvfb xauth xdotool x11-utils imagemagick weston
+    desktop-file-utils appstream python3 lintian
+    locales
+)
+
+case ${1:-} in
+    --build) packages=("${build[@]}") ;;
+    --run)   packages=("${build[@]}" "${run[@]}") ;;
+    '')      packages=("${build[@]}" "${run[@]}" "${tests[@]}") ;;
+    *) echo "usage: install-deps.sh [--build | --run]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a configured and built tree, checks its control data and
-# contents, unpacks it into a scratch root and starts the unpacked program under a virtual
-# X server until its main window appears.
-# Usage: deb_test.sh BUILD_DIR. Exit 77 (skip) when a needed tool is missing.
+# Runs `make package` in two copies of the source, in folders of different names and with file
+# times an hour apart, and checks that the two .debs are byte for byte the same. Then checks the
+# package's control data, contents and hardening, unpacks it into a scratch root and starts the
+# unpacked program under a virtual X server until its main window appears.
+# Usage: deb_test.sh SOURCE_DIR. Exit 77 (skip) when a needed tool is missing.
 set -euo pipefail
-build=$(cd "${1:?usage: deb_test.sh BUILD_DIR}" && pwd)
+source=$(cd "${1:?usage: deb_test.sh SOURCE_DIR}" && pwd)
 id=org.tamberlo.Tamberlo
 version=${TAMBERLO_VERSION:-2.0.0}
 
-for tool in cpack dpkg-deb dpkg Xvfb xdotool xprop; do
+for tool in make cmake cpack dpkg-deb dpkg readelf Xvfb xdotool xprop; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool not installed"; exit 77; }
 done
 
@@ -24,11 +25,44 @@ trap cleanup EXIT
 fail=0
 err() { echo "FAIL: $*"; fail=1; }
 
-# Package into the scratch directory, so the build tree keeps no .deb from the test.
-(cd "$build" && cpack -G DEB -B "$tmp/pkg") >"$tmp/cpack.log" 2>&1 || { cat "$tmp/cpack.log"; exit 1; }
-debs=("$tmp"/pkg/*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { cat "$tmp/cpack.log"; echo "FAIL: expected one .deb, got: ${debs[*]}"; exit 1; }
+# The files a clone would hold, uncommitted edits included; the source's build folders left out.
+source_files() {
+    if [ "$(git -C "$source" rev-parse --show-toplevel 2>/dev/null)" = "$source" ]; then
+        git -C "$source" ls-files -z --cached --others --exclude-standard |
+            while IFS= read -r -d '' f; do [ -e "$source/$f" ] && printf '%s\0' "$f"; done
+    else
+        (cd "$source" && find . -path ./.git -prune -o -path './build*' -prune -o -path ./Testing -prune \
+            -o ! -type d -print0)
+    fi
+}
+copy_source() { # DEST [tar option]
+    mkdir -p "$1"
+    source_files | tar -C "$source" --null -T - -cf - | tar -C "$1" -xf - ${2:-}
+}
+
+# One commit's time for both, as `make package` takes it from git in a clone.
+epoch=$(git -C "$source" log -1 --format=%ct 2>/dev/null || echo 1700000000)
+package() { # DIR
+    local start=$SECONDS
+    env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL SOURCE_DATE_EPOCH="$epoch" \
+        make -C "$1" package RELEASE=build-release >"$1.log" 2>&1 || { tail -n 40 "$1.log"; echo "FAIL: make package in $1"; exit 1; }
+    debs=("$1"/build-release/*.deb)
+    [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { cat "$1.log"; echo "FAIL: expected one .deb, got: ${debs[*]}"; exit 1; }
+    echo "make package in $1: $((SECONDS - start)) s, $(sha256sum "${debs[0]}")"
+}
+copy_source "$tmp/a"
+find "$tmp/a" -exec touch -h -d "@$(($(date +%s) - 3600))" {} +
+package "$tmp/a"
 deb=${debs[0]}
+copy_source "$tmp/second-folder" -m
+package "$tmp/second-folder"
+if ! cmp -s "$deb" "${debs[0]}"; then
+    err "two builds of the same source give different packages"
+    diff <(dpkg-deb -c "$deb") <(dpkg-deb -c "${debs[0]}") || true
+    for d in a b; do mkdir "$tmp/x$d"; done
+    dpkg-deb -x "$deb" "$tmp/xa"; dpkg-deb -x "${debs[0]}" "$tmp/xb"
+    diff -r "$tmp/xa" "$tmp/xb" || true
+fi
 echo "package: $(basename "$deb")"
 dpkg-deb -I "$deb"
 
@@ -47,6 +81,7 @@ done
 if command -v dpkg-shlibdeps >/dev/null; then
     case ", $depends," in *", libc6 "*) ;; *) err "Depends lacks the shared-library dependencies (libc6): $depends" ;; esac
 fi
+[ "$(field Recommends)" = qt6-wayland ] || err "Recommends is '$(field Recommends)'"
 [ "$(field Suggests)" = "fcitx5-frontend-qt6 | ibus" ] || err "Suggests is '$(field Suggests)'"
 names=$(echo "$depends" | tr ',|' '\n\n' | sed 's/(.*)//; s/:any//; s/[[:space:]]//g' | sort)
 twice=$(uniq -d <<<"$names")
@@ -69,13 +104,22 @@ if stray=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v -E '^\./usr/(bin|shar
 fi
 bin=$tmp/root/usr/bin/tamberlo
 [ -x "$bin" ] || { err "no executable /usr/bin/tamberlo"; exit 1; }
-if readelf -d "$bin" 2>/dev/null | grep -E 'R(UN)?PATH' | grep -q -F "$build"; then
-    err "installed binary keeps a run path into the build tree"
-fi
+# What hardening-check calls PIE, stack protector, fortify, RELRO and immediate binding.
+dynamic=$(readelf -dW "$bin")
+grep -q 'Type: *DYN' < <(readelf -hW "$bin") && grep -q 'FLAGS_1.* PIE' <<<"$dynamic" || err "not a position-independent executable"
+symbols=$(readelf --dyn-syms -W "$bin")
+grep -q ' __stack_chk_fail@' <<<"$symbols" || err "no stack protector (__stack_chk_fail)"
+grep -q -E ' __[a-z]+_chk@' <<<"$symbols" || err "no fortified functions (__*_chk)"
+grep -q GNU_RELRO < <(readelf -lW "$bin") || err "no RELRO segment"
+grep -q -E 'BIND_NOW|FLAGS_1.* NOW' <<<"$dynamic" || err "no immediate binding (BIND_NOW)"
+if path=$(grep -E 'R(UN)?PATH' <<<"$dynamic"); then err "the binary keeps a run path: $path"; fi
+if readelf -SW "$bin" | grep -q -F ' .comment '; then err "the binary keeps its .comment section"; fi
 if missing=$(ldd "$bin" | grep 'not found'); then err "unresolved libraries: $missing"; fi
-# Debian's own checker: informational tags are fine, errors and warnings are not.
+# Debian's own checker: no errors or warnings, and not even an informational hardening or binary tag.
 if command -v lintian >/dev/null; then
-    lintian --fail-on error,warning "$deb" || err "lintian reports errors or warnings (or could not run)"
+    lintian -I --pedantic --fail-on error,warning "$deb" >"$tmp/lintian.log" 2>&1 || err "lintian reports errors or warnings (or could not run)"
+    grep -v '^running with root privileges' "$tmp/lintian.log" || true
+    if tags=$(grep -E '^[A-Z]: [^ ]+: (hardening|binary)-' "$tmp/lintian.log"); then err "lintian: $tags"; fi
 else
     echo "lintian not installed: the package is not checked against Debian policy"
 fi

@@ -61,5 +61,11 @@ fi
 example=$root/usr/share/tamberlo/examples/basic-english.tmb
 [ ! -f "$example" ] || cmp -s "$example" "$source/examples/basic-english.tmb" || err "installed example differs from the source"
 
+# `make uninstall` takes back every file, and the folders that only Tamberlo's files were in.
+env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL make -s -C "$source" uninstall RELEASE="$build" DESTDIR="$root" >/dev/null ||
+    err "make uninstall failed"
+left=$(cd "$root" && find . -type f -o -type l -o -type d -name tamberlo)
+[ -z "$left" ] || err "make uninstall left: $left"
+
 [ $fail -eq 0 ] && echo "install: $(echo "$actual" | wc -l) files as expected"
 exit $fail
