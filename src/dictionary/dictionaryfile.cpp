@@ -2,10 +2,12 @@
 
 #include "blockreader.h"
 #include "cp932.h"
+#include "entrysplitter.h"
 #include "linerule.h"
 #include "posixfile.h"
 #include "runtimeerror.h"
 #include "systemreason.h"
+#include "textprefix.h"
 
 #include <cstdio>
 #include <utility>
@@ -41,6 +43,21 @@ File openForReading(const std::string &path)
     if (const std::string refusal = notRegularReason(st); !refusal.empty())
         throw RuntimeError(ErrorKind::FileAccess, path, 0, refusal);
     return file;
+}
+
+// Hands the bytes of line n to take; throws as readEntry says.
+void scanEntry(const std::string &path, std::int16_t n, const std::function<void(std::string_view)> &take)
+{
+    if (n < 1)
+        throw RuntimeError(ErrorKind::SubscriptOutOfRange, path, n, "行番号は1から始まります");
+    const File file = openForReading(path);
+    BlockReader reader(file.fd());
+    const bool found = scanNthLine(reader, n, take);
+    if (reader.error() != 0)
+        throwSystem(ErrorKind::FileAccess, path, reader.error());
+    if (!found)
+        throw RuntimeError(ErrorKind::InputPastEndOfFile, path, n,
+                           std::to_string(n) + "行目を読もうとしましたが、ファイルの行はそれより少なくなっています");
 }
 
 AppendResult notWritten(std::string reason)
@@ -137,17 +154,22 @@ std::int16_t countEntries(const std::string &path)
 
 std::string readEntry(const std::string &path, std::int16_t n)
 {
-    if (n < 1)
-        throw RuntimeError(ErrorKind::SubscriptOutOfRange, path, n, "行番号は1から始まります");
-    const File file = openForReading(path);
-    BlockReader reader(file.fd());
-    const std::optional<std::string> line = nthLine(reader, n);
-    if (reader.error() != 0)
-        throwSystem(ErrorKind::FileAccess, path, reader.error());
-    if (!line)
-        throw RuntimeError(ErrorKind::InputPastEndOfFile, path, n,
-                           std::to_string(n) + "行目を読もうとしましたが、ファイルの行はそれより少なくなっています");
-    return decodeCp932(*line);
+    std::string line;
+    scanEntry(path, n, [&](std::string_view bytes) { line += bytes; });
+    return decodeCp932(line);
+}
+
+std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n)
+{
+    // A character of code page 932 is at most two bytes: this many hold the characters textPrefix
+    // looks at, ShownCharacters and one more to tell whether it cuts, whole.
+    constexpr std::size_t keptBytes = 2 * (ShownCharacters + 1);
+    EntrySplitter splitter(2, keptBytes);
+    scanEntry(path, n, [&](std::string_view bytes) { splitter.take(bytes); });
+    std::vector<std::string> pieces = splitter.finish();
+    for (std::string &piece : pieces)
+        piece = textPrefix(decodeCp932(piece));
+    return pieces;
 }
 
 AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning)

@@ -34,6 +34,11 @@ std::int16_t countEntries(const std::string &path);
 // SubscriptOutOfRange for n < 1, FileAccess when it cannot be read.
 std::string readEntry(const std::string &path, std::int16_t n);
 
+// What the drill shows of entry n: the pieces splitEntry would give of readEntry's line, only the
+// first two (word and meaning), each cut as textPrefix cuts it. Of a line however long, only the
+// bytes those two prefixes need are kept. Fails as readEntry does.
+std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n);
+
 enum class AppendOutcome { Appended, DictionaryFull, NotWritten };
 
 struct AppendResult {
