@@ -9,6 +9,7 @@
 #include "systemreason.h"
 #include "textprefix.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 #include <utility>
@@ -65,7 +66,8 @@ void scanEntry(const std::string &path, std::int16_t n, const std::function<void
 // EWOULDBLOCK when the holder kept it for LockPatience or whileLocked gave up.
 int lockExclusive(int fd, const WhileLocked &whileLocked)
 {
-    constexpr std::chrono::milliseconds retryEvery{10};
+    // Another instance of this program lets go within a millisecond: look again soon, then less often.
+    std::chrono::microseconds pause{100};
     const auto deadline = std::chrono::steady_clock::now() + LockPatience;
     for (;;) {
         if (retryOnEintr([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) == 0)
@@ -73,7 +75,8 @@ int lockExclusive(int fd, const WhileLocked &whileLocked)
         const int err = errno;
         if (err != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
             return err;
-        std::this_thread::sleep_for(retryEvery);
+        std::this_thread::sleep_for(pause);
+        pause = std::min(2 * pause, std::chrono::microseconds{10'000});
         if (whileLocked && !whileLocked())
             return EWOULDBLOCK;
     }
