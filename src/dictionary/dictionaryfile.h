@@ -52,7 +52,7 @@ struct AppendResult {
 // this program holds it well under a millisecond, so a longer hold is a stranger's or a stuck one.
 inline constexpr std::chrono::milliseconds LockPatience{2000};
 
-// Called between tries while the lock is held elsewhere, every few milliseconds: where the window
+// Called between tries while the lock is held elsewhere, at least every 10 ms: where the window
 // handles its events; false gives up at once.
 using WhileLocked = std::function<bool()>;
 
@@ -60,7 +60,7 @@ using WhileLocked = std::function<bool()>;
 // CR LF is written first. Other appends (another instance of the program, say) are shut out by an
 // exclusive flock from the line-end check and the count to the end of the write; readers take no
 // lock and read a half-written last line by the line rule. A lock held elsewhere for LockPatience is
-// NotWritten with systemReason(EWOULDBLOCK), and nothing is written. DictionaryFull, writing nothing, when the
+// NotWritten with systemReason(EWOULDBLOCK). DictionaryFull, writing nothing, when the
 // file as it is holds 32767 lines or more. Anything that is not a regular file is refused at once.
 // A failed write is taken back, as far as its bytes are still the file's end.
 // Not promised: a kill -9 in the middle of one write() of a line longer than a page can leave part
