@@ -8,7 +8,7 @@ namespace tamberlo {
 
 void EntrySplitter::take(std::string_view bytes)
 {
-    if (bytes.empty() || m_done)
+    if (bytes.empty())
         return;
     if (m_pieces.empty())
         m_pieces.emplace_back();

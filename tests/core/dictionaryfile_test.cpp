@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, ReadEntryPieces, testing::Values(
     ShownRow{"separator_a_megabyte_in", std::string(1 << 20, 'x') + "<>m", 1, {X80, "m"}},
     ShownRow{"meaning_a_megabyte_long", "w<>" + std::string(1 << 20, 'x') + "<>c", 1, {"w", X80}},
     ShownRow{"separator_across_blocks", FillToBlockEnd + "abcde<>f\r\n", 2, {"abcde", "f"}},
-    ShownRow{"lt_ends_a_block_as_text", FillToBlockEnd + "abcde<f\r\n", 2, {"abcde<f"}},
+    ShownRow{"lt_ends_a_block_as_text", FillToBlockEnd + "abcde<f<>g<>h\r\n", 2, {"abcde<f", "g"}},
     ShownRow{"lt_ends_a_block_before_separator", FillToBlockEnd + "abcde<<>f", 2, {"abcde<", "f"}}
 ), [](const auto &info) { return info.param.name; });
 
