@@ -91,7 +91,7 @@ start_xvfb
 
 # 1. The refusal, and the repaint meanwhile.
 open_entry
-eval "$(xwininfo -id "$ENTRY" | awk '/Absolute upper-left X/ { print "wx=" $NF } /Absolute upper-left Y/ { print "wy=" $NF }')"
+read -r wx wy < <(xwininfo -id "$ENTRY" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x, y }')
 # A spot of plain window background, right of the boxes.
 px=$((wx + 6400 / 15)) py=$((wy + 1700 / 15))
 background=$(x11 pixel "$px" "$py")
