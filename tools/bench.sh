@@ -19,6 +19,11 @@ done
 # The drill on the real program under Xvfb (skips itself when Xvfb or xdotool is missing).
 echo "== drill_bench.sh"
 "$(dirname "$0")/../bench/drill_bench.sh" "$build/src/tamberlo"
+# 登録 against a dictionary another program holds, and the drill given one huge line.
+echo "== lockwait_bench.sh"
+"$(dirname "$0")/../bench/lockwait_bench.sh" "$build/src/tamberlo"
+echo "== hugeline_bench.sh"
+"$(dirname "$0")/../bench/hugeline_bench.sh" "$build/src/tamberlo" "$benchdir/dictionary_bench"
 
 dictionary_bench="$benchdir/dictionary_bench"
 [ -x "$dictionary_bench" ] || exit 0

@@ -2,12 +2,16 @@
 
 #include "blockreader.h"
 #include "cp932.h"
+#include "entrysplitter.h"
 #include "linerule.h"
 #include "posixfile.h"
 #include "runtimeerror.h"
 #include "systemreason.h"
+#include "textprefix.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <thread>
 #include <utility>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -41,6 +45,41 @@ File openForReading(const std::string &path)
     if (const std::string refusal = notRegularReason(st); !refusal.empty())
         throw RuntimeError(ErrorKind::FileAccess, path, 0, refusal);
     return file;
+}
+
+// Hands the bytes of line n to take; throws as readEntry says.
+void scanEntry(const std::string &path, std::int16_t n, const std::function<void(std::string_view)> &take)
+{
+    if (n < 1)
+        throw RuntimeError(ErrorKind::SubscriptOutOfRange, path, n, "行番号は1から始まります");
+    const File file = openForReading(path);
+    BlockReader reader(file.fd());
+    const bool found = scanNthLine(reader, n, take);
+    if (reader.error() != 0)
+        throwSystem(ErrorKind::FileAccess, path, reader.error());
+    if (!found)
+        throw RuntimeError(ErrorKind::InputPastEndOfFile, path, n,
+                           std::to_string(n) + "行目を読もうとしましたが、ファイルの行はそれより少なくなっています");
+}
+
+// Takes the exclusive lock without ever blocking in the kernel: 0, or the errno that stopped it,
+// EWOULDBLOCK when the holder kept it for LockPatience or whileLocked gave up.
+int lockExclusive(int fd, const WhileLocked &whileLocked)
+{
+    // Another instance of this program lets go within a millisecond: look again soon, then less often.
+    std::chrono::microseconds pause{100};
+    const auto deadline = std::chrono::steady_clock::now() + LockPatience;
+    for (;;) {
+        if (retryOnEintr([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) == 0)
+            return 0;
+        const int err = errno;
+        if (err != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
+            return err;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(2 * pause, std::chrono::microseconds{10'000});
+        if (whileLocked && !whileLocked())
+            return EWOULDBLOCK;
+    }
 }
 
 AppendResult notWritten(std::string reason)
@@ -137,20 +176,26 @@ std::int16_t countEntries(const std::string &path)
 
 std::string readEntry(const std::string &path, std::int16_t n)
 {
-    if (n < 1)
-        throw RuntimeError(ErrorKind::SubscriptOutOfRange, path, n, "行番号は1から始まります");
-    const File file = openForReading(path);
-    BlockReader reader(file.fd());
-    const std::optional<std::string> line = nthLine(reader, n);
-    if (reader.error() != 0)
-        throwSystem(ErrorKind::FileAccess, path, reader.error());
-    if (!line)
-        throw RuntimeError(ErrorKind::InputPastEndOfFile, path, n,
-                           std::to_string(n) + "行目を読もうとしましたが、ファイルの行はそれより少なくなっています");
-    return decodeCp932(*line);
+    std::string line;
+    scanEntry(path, n, [&](std::string_view bytes) { line += bytes; });
+    return decodeCp932(line);
 }
 
-AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning)
+std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n)
+{
+    // A character of code page 932 is at most two bytes: this many hold the characters textPrefix
+    // looks at, ShownCharacters and one more to tell whether it cuts, whole.
+    constexpr std::size_t keptBytes = 2 * (ShownCharacters + 1);
+    EntrySplitter splitter(2, keptBytes);
+    scanEntry(path, n, [&](std::string_view bytes) { splitter.take(bytes); });
+    std::vector<std::string> pieces = splitter.finish();
+    for (std::string &piece : pieces)
+        piece = textPrefix(decodeCp932(piece));
+    return pieces;
+}
+
+AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning,
+                         const WhileLocked &whileLocked)
 {
     // Encoded apart: a broken sequence at the end of the word must not pair up with the meaning.
     const Cp932Encoding encodedWord = encodeCp932(word);
@@ -170,7 +215,9 @@ AppendResult appendEntry(const std::string &path, const std::string &word, const
     const File file(fd);
     // Every append, in this program or another instance, holds the lock from the line-end check and
     // the count to the end of the write; the lock goes with the descriptor.
-    if (retryOnEintr([&] { return ::flock(fd, LOCK_EX); }) != 0 || ::fstat(fd, &st) != 0)
+    if (const int err = lockExclusive(fd, whileLocked); err != 0)
+        return notWritten(systemReason(err));
+    if (::fstat(fd, &st) != 0)
         return notWritten(systemReason(errno));
     if (std::string refusal = notRegularReason(st); !refusal.empty())
         return notWritten(std::move(refusal));

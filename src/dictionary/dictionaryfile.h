@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +36,11 @@ std::int16_t countEntries(const std::string &path);
 // SubscriptOutOfRange for n < 1, FileAccess when it cannot be read.
 std::string readEntry(const std::string &path, std::int16_t n);
 
+// What the drill shows of entry n: the pieces splitEntry would give of readEntry's line, only the
+// first two (word and meaning), each cut as textPrefix cuts it. Of a line however long, only the
+// bytes those two prefixes need are kept. Fails as readEntry does.
+std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n);
+
 enum class AppendOutcome { Appended, DictionaryFull, NotWritten };
 
 struct AppendResult {
@@ -41,17 +48,27 @@ struct AppendResult {
     std::string reason; // why NotWritten
 };
 
+// How long an append goes on trying for the lock while another program holds it. Another instance of
+// this program holds it well under a millisecond, so a longer hold is a stranger's or a stuck one.
+inline constexpr std::chrono::milliseconds LockPatience{2000};
+
+// Called between tries while the lock is held elsewhere, at least every 10 ms: where the window
+// handles its events; false gives up at once.
+using WhileLocked = std::function<bool()>;
+
 // Appends word "<>" meaning CR LF and flushes it to disk; if the file's last line lacks a line end,
 // CR LF is written first. Other appends (another instance of the program, say) are shut out by an
 // exclusive flock from the line-end check and the count to the end of the write; readers take no
-// lock and read a half-written last line by the line rule. DictionaryFull, writing nothing, when the
+// lock and read a half-written last line by the line rule. A lock held elsewhere for LockPatience is
+// NotWritten with systemReason(EWOULDBLOCK). DictionaryFull, writing nothing, when the
 // file as it is holds 32767 lines or more. Anything that is not a regular file is refused at once.
 // A failed write is taken back, as far as its bytes are still the file's end.
 // Not promised: a kill -9 in the middle of one write() of a line longer than a page can leave part
 // of that line (the windows' field limits keep lines far shorter).
 // Characters code page 932 cannot hold are the caller's to refuse beforehand (see cp932.h); here
 // they are NotWritten.
-AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning);
+AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning,
+                         const WhileLocked &whileLocked = {});
 
 // The line split at every "<>": piece 0 is the word, piece 1 the meaning. An empty line gives no pieces.
 std::vector<std::string> splitEntry(const std::string &line);

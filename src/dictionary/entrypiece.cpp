@@ -6,12 +6,12 @@
 namespace tamberlo {
 
 const std::string &entryPiece(const std::vector<std::string> &pieces, std::size_t index, const std::string &path,
-                              std::int16_t entryNumber, const std::string &line)
+                              std::int16_t entryNumber)
 {
     if (index >= pieces.size())
         throw RuntimeError(ErrorKind::SubscriptOutOfRange, path, entryNumber,
-                           line.empty() ? std::string("空行です（「<>」がありません）")
-                                        : "「<>」がありません: " + textPrefix(line));
+                           pieces.empty() ? std::string("空行です（「<>」がありません）")
+                                          : "「<>」がありません: " + textPrefix(pieces.front()));
     return pieces[index];
 }
 

@@ -42,7 +42,7 @@ LineTally tallyLines(BlockReader &reader, long long limit)
     return {lineEnds + (endsOpen ? 1 : 0), endsOpen};
 }
 
-std::optional<std::string> nthLine(BlockReader &reader, long long n)
+bool scanNthLine(BlockReader &reader, long long n, const std::function<void(std::string_view)> &take)
 {
     // The LF right after a CR belongs to that line end, even when the CR closed the previous block.
     bool afterCr = false;
@@ -54,7 +54,7 @@ std::optional<std::string> nthLine(BlockReader &reader, long long n)
 
     for (long long ends = 0; ends < n - 1;) {
         if (!reader.available())
-            return std::nullopt;
+            return false;
         skipLfOfCrLf();
         const char *cr = findCr(reader.begin(), reader.end());
         if (!cr) {
@@ -66,19 +66,21 @@ std::optional<std::string> nthLine(BlockReader &reader, long long n)
         ++ends;
     }
 
-    std::string line;
+    bool text = false;
     bool ended = false;
     while (!ended && reader.available()) {
         skipLfOfCrLf();
         const char *cr = findCr(reader.begin(), reader.end());
-        line.append(reader.begin(), cr ? cr : reader.end());
+        const char *stop = cr ? cr : reader.end();
+        if (stop != reader.begin()) {
+            take({reader.begin(), static_cast<std::size_t>(stop - reader.begin())});
+            text = true;
+        }
         ended = cr != nullptr;
         reader.skipAll();
     }
     // At end of file only text makes a line: a final line end is not followed by an empty line.
-    if (!ended && (line.empty() || reader.error() != 0))
-        return std::nullopt;
-    return line;
+    return ended || (text && reader.error() == 0);
 }
 
 } // namespace tamberlo

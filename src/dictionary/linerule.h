@@ -1,7 +1,6 @@
 #pragma once
 
-#include <optional>
-#include <string>
+#include <functional>
 #include <string_view>
 
 // The line rule, the one place that reads line ends: a line ends at CR LF or at a lone CR; a lone LF
@@ -21,8 +20,9 @@ struct LineTally {
 // A failed read ends the count early; the reader's error() says so.
 LineTally tallyLines(BlockReader &reader, long long limit);
 
-// The bytes of line n (1-based) without its line end, or nothing when there are fewer lines or a
-// read failed (the reader's error() tells which).
-std::optional<std::string> nthLine(BlockReader &reader, long long n);
+// Hands the bytes of line n (1-based), without its line end, to `take` in order, a block's worth at
+// most at a time, so that a caller keeps only what it needs of a long line. False when there are
+// fewer lines or a read failed (the reader's error() tells which).
+bool scanNthLine(BlockReader &reader, long long n, const std::function<void(std::string_view)> &take);
 
 } // namespace tamberlo

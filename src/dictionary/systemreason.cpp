@@ -40,6 +40,21 @@ const char *japanese(int err)
         return "同じ名前のものがすでにあります";
     case EIO:
         return "ディスクの読み書きでエラーが起きました";
+    case ELOOP:
+        return "シンボリックリンクが循環しています";
+    case ENOTDIR:
+        return "パスの途中にフォルダーではなくファイルがあります";
+    case EMFILE:
+    case ENFILE:
+        return "開いているファイルが多すぎます";
+    case EFBIG:
+        return "ファイルが大きすぎます";
+    case EDQUOT:
+        return "ディスクの使用量の上限を超えました";
+    case ETXTBSY:
+        return "実行中のプログラムが使っているファイルです";
+    case EWOULDBLOCK: // the lock on the dictionary (EAGAIN is the same number here)
+        return "ほかのプログラムが辞書を使っています";
     default:
         return nullptr;
     }

@@ -14,7 +14,6 @@
 #include "numericvalue.h"
 #include "randomdraw.h"
 #include "shell.h"
-#include "textprefix.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -96,11 +95,10 @@ void Form2::onCommand1Clicked()
             return;
         const float r = m_random.reseedAndDraw();
         const std::int16_t entryNumber = pickEntryNumber(r, entryCount);
-        const std::string line = readEntry(path, entryNumber);
-        const std::vector<std::string> pieces = splitEntry(line);
+        // Only what the labels show is read into memory: a gigabyte line costs what a short one does.
+        const std::vector<std::string> pieces = readEntryPieces(path, entryNumber);
         CtlDigital1->setValue(QString::fromStdString(numberText(entryNumber)));
-        // A label shows only what fits; laying out a megabyte word would freeze the window, exit button too.
-        Label1->setText(QString::fromStdString(textPrefix(entryPiece(pieces, 0, path, entryNumber, line))));
+        Label1->setText(QString::fromStdString(entryPiece(pieces, 0, path, entryNumber)));
         qCDebug(lcDrill).noquote() << "word" << traceMicroseconds() << entryNumber << Label1->text();
         m_voice.word(Label1->text());
         std::int32_t t = halfPeriod();
@@ -108,7 +106,7 @@ void Form2::onCommand1Clicked()
         Wait(t);
         if (m_shell.hasEnded())
             return;
-        Label2->setText(QString::fromStdString(textPrefix(entryPiece(pieces, 1, path, entryNumber, line))));
+        Label2->setText(QString::fromStdString(entryPiece(pieces, 1, path, entryNumber)));
         qCDebug(lcDrill).noquote() << "meaning" << traceMicroseconds() << Label2->text();
         m_voice.meaning(Label2->text());
         t = halfPeriod();

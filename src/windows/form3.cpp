@@ -12,9 +12,11 @@
 #include "texttoutf8.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 namespace tamberlo {
 
@@ -62,6 +64,8 @@ void Form3::closeEvent(QCloseEvent *event)
 
 void Form3::onCommand1Clicked()
 {
+    if (m_waitingForLock)
+        return;
     const QString missing = QStringLiteral("未記入欄があります");
     if (Text1->text().isEmpty()) {
         m_shell.message(missing);
@@ -85,7 +89,14 @@ void Form3::onCommand1Clicked()
         return;
     }
     // Full or not is decided from the file itself: another writer may have filled it since load.
-    const AppendResult result = appendEntry(m_module.DictionaryPath, word, meaning);
+    const AppendResult result = [&] {
+        // While another program holds the dictionary the window stays painted and its close box works.
+        const QScopedValueRollback<bool> waiting(m_waitingForLock, true);
+        return appendEntry(m_module.DictionaryPath, word, meaning, [this] {
+            QCoreApplication::processEvents();
+            return !m_shell.hasEnded();
+        });
+    }();
     switch (result.outcome) {
     case AppendOutcome::Appended:
         break;
@@ -105,6 +116,8 @@ void Form3::onCommand1Clicked()
 
 void Form3::onCommand2Clicked()
 {
+    if (m_waitingForLock)
+        return;
     m_shell.unloadWindow(Window::Form3);
     m_shell.showWindow(Window::Form1);
 }

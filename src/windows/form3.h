@@ -34,6 +34,8 @@ private:
 
     // Entries in the dictionary as far as this window knows.
     std::int16_t WordCount = 0;
+    // 登録 is waiting for another program to let go of the dictionary: events run, the buttons do nothing.
+    bool m_waitingForLock = false;
 
     QLineEdit *Text1; // empty: the English word, at most 15 characters
     QLineEdit *Text2; // empty: the Japanese meaning, at most 20 characters

@@ -8,8 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <functional>
+#include <optional>
+#include <poll.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -96,6 +101,95 @@ TEST(AppendFailure, UnencodableTextLeavesTheFileAlone)
     EXPECT_EQ(fileBytes(path), "a<>b\r\n");
     EXPECT_EQ(appendEntry(dir.file("never.tmb"), "\xFF", "x").outcome, AppendOutcome::NotWritten);
     EXPECT_FALSE(dictionaryExists(dir.file("never.tmb")));
+}
+
+// Another program holding the dictionary's lock until it is told to let go, or for a minute: an
+// append that blocked instead of giving up would get the lock then and save.
+class LockHolder {
+public:
+    explicit LockHolder(const std::string &path)
+    {
+        int ready[2];
+        if (::pipe(ready) != 0 || ::pipe(m_release) != 0)
+            throw std::runtime_error("pipe failed");
+        m_child.emplace([&]() -> std::string {
+            ::close(m_release[1]);
+            const int fd = ::open(path.c_str(), O_RDONLY);
+            if (fd < 0 || ::flock(fd, LOCK_EX) != 0)
+                return "could not lock";
+            ::write(ready[1], "!", 1);
+            pollfd letGo{m_release[0], POLLIN, 0};
+            ::poll(&letGo, 1, 60'000);
+            return {};
+        });
+        ::close(ready[1]);
+        ::close(m_release[0]);
+        char c;
+        const bool locked = ::read(ready[0], &c, 1) == 1;
+        ::close(ready[0]);
+        if (!locked)
+            letGo();
+    }
+    ~LockHolder() { letGo(); }
+
+    void letGo()
+    {
+        if (!m_child)
+            return;
+        ::close(m_release[1]);
+        EXPECT_EQ(m_child->result(), "");
+        m_child.reset();
+    }
+
+private:
+    int m_release[2] = {-1, -1};
+    std::optional<Child> m_child;
+};
+
+TEST(AppendLocked, RefusedAfterTryingForTheWholeWhileThenSavedOnceLetGo)
+{
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", "a<>b\r\n");
+    LockHolder holder(path);
+    const auto start = std::chrono::steady_clock::now();
+    const AppendResult refused = appendEntry(path, "dog", "犬");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, LockPatience);
+    EXPECT_EQ(refused.outcome, AppendOutcome::NotWritten);
+    EXPECT_EQ(refused.reason, systemReason(EWOULDBLOCK));
+    EXPECT_EQ(fileBytes(path), "a<>b\r\n");
+
+    holder.letGo();
+    EXPECT_EQ(appendEntry(path, "dog", "犬").outcome, AppendOutcome::Appended);
+    EXPECT_EQ(fileBytes(path), "a<>b\r\n" + DogInuLine);
+}
+
+TEST(AppendLocked, SavedWhenTheHolderLetsGoDuringTheWait)
+{
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", "");
+    LockHolder holder(path);
+    int waits = 0;
+    const AppendResult result = appendEntry(path, "dog", "犬", [&] {
+        if (++waits == 1)
+            holder.letGo();
+        return true;
+    });
+    EXPECT_EQ(result.outcome, AppendOutcome::Appended);
+    EXPECT_EQ(waits, 1);
+    EXPECT_EQ(fileBytes(path), DogInuLine);
+}
+
+TEST(AppendLocked, GivesUpAtOnceWhenTheWaitIsCalledOff)
+{
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", "");
+    LockHolder holder(path);
+    int waits = 0;
+    const AppendResult result = appendEntry(path, "dog", "犬", [&] { return ++waits < 3; });
+    EXPECT_EQ(result.outcome, AppendOutcome::NotWritten);
+    EXPECT_EQ(result.reason, systemReason(EWOULDBLOCK));
+    EXPECT_EQ(waits, 3);
+    EXPECT_EQ(fileBytes(path), "");
 }
 
 // Refused at once, with the reason, and whatever lies at the name is left as it was.

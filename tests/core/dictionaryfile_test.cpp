@@ -1,5 +1,6 @@
 #include "dictionaryfile.h"
 #include "runtimeerror.h"
+#include "textprefix.h"
 #include "caught.h"
 #include "childprocess.h"
 #include "systemreason.h"
@@ -8,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tamberlo;
 using namespace std::string_literals;
@@ -144,6 +148,97 @@ TEST(SplitEntry, EmptyLineHasNoPieces)
 {
     EXPECT_TRUE(splitEntry("").empty());
     EXPECT_EQ(splitEntry(" ").size(), 1u);
+}
+
+// What the drill shows of an entry: only the first 80 characters of word and meaning count, however
+// far the line goes on; a "<>" anywhere in it still makes the meaning.
+struct ShownRow {
+    std::string name;
+    std::string bytes;
+    std::int16_t n;
+    std::vector<std::string> pieces;
+};
+
+std::ostream &operator<<(std::ostream &os, const ShownRow &row) { return os << row.name; }
+
+class ReadEntryPieces : public testing::TestWithParam<ShownRow> {
+protected:
+    TempDir dir;
+};
+
+TEST_P(ReadEntryPieces, AsTheWholeLineSplitAndCutGivesThem)
+{
+    const auto &row = GetParam();
+    const std::string path = dir.write("d.tmb", row.bytes);
+    const std::vector<std::string> pieces = readEntryPieces(path, row.n);
+    EXPECT_EQ(pieces, row.pieces);
+    std::vector<std::string> whole = splitEntry(readEntry(path, row.n));
+    whole.resize(std::min<std::size_t>(whole.size(), 2));
+    for (std::string &piece : whole)
+        piece = textPrefix(piece);
+    EXPECT_EQ(pieces, whole);
+}
+
+std::string times(std::size_t n, const std::string &text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i)
+        out += text;
+    return out;
+}
+
+const std::string X80 = std::string(80, 'x') + "…";
+// Line 2 starts six bytes before the end of the reader's first block.
+const std::string FillToBlockEnd = std::string(64 * 1024 - 8, 'y') + "\r\n";
+
+INSTANTIATE_TEST_SUITE_P(Rows, ReadEntryPieces, testing::Values(
+    ShownRow{"dog_inu", "dog<>" + Inu + "\r\n", 1, {"dog", "犬"}},
+    ShownRow{"blank_line", "\r\n", 1, {}},
+    ShownRow{"no_separator", "word\r\n", 1, {"word"}},
+    ShownRow{"third_piece_left_out", "a<>b<>c", 1, {"a", "b"}},
+    ShownRow{"separators_only", "<><>", 1, {"", ""}},
+    ShownRow{"brackets_around_separator", "a<<>>b", 1, {"a<", ">b"}},
+    ShownRow{"line_ends_in_lt", "a<\r\nb", 1, {"a<"}},
+    ShownRow{"lead_bytes_beside_separator", "\x81<>\x81\r\n", 1, {"\uFFFD", "\uFFFD"}},
+    ShownRow{"eighty_double_byte_characters_whole", times(80, Inu) + "<>" + times(81, Inu), 1,
+             {times(80, "犬"), times(80, "犬") + "…"}},
+    ShownRow{"cut_inside_a_double_byte_character", "a" + times(100, Inu) + "<>a" + times(100, Hyou), 1,
+             {"a" + times(79, "犬") + "…", "a" + times(79, "表") + "…"}},
+    ShownRow{"separator_a_megabyte_in", std::string(1 << 20, 'x') + "<>m", 1, {X80, "m"}},
+    ShownRow{"meaning_a_megabyte_long", "w<>" + std::string(1 << 20, 'x') + "<>c", 1, {"w", X80}},
+    ShownRow{"separator_across_blocks", FillToBlockEnd + "abcde<>f\r\n", 2, {"abcde", "f"}},
+    ShownRow{"lt_ends_a_block_as_text", FillToBlockEnd + "abcde<f<>g<>h\r\n", 2, {"abcde<f", "g"}},
+    ShownRow{"lt_ends_a_block_before_separator", FillToBlockEnd + "abcde<<>f", 2, {"abcde<", "f"}}
+), [](const auto &info) { return info.param.name; });
+
+// A gigabyte line is read in a child, whose peak memory starts afresh: keeping either piece whole
+// would cost half a gigabyte.
+TEST(ReadEntryPiecesOfAHugeLine, KeepOnlyWhatIsShown)
+{
+    TempDir dir(memoryBackedBase()); // where a hole reads without filling a page cache
+    const std::string path = dir.file("huge.tmb");
+    constexpr off_t half = off_t{512} << 20;
+    {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::pwrite(fd, "<>", 2, half), 2); // NUL bytes, held by no disk block, on either side
+        ASSERT_EQ(::ftruncate(fd, 2 * half + 2), 0);
+        ::close(fd);
+    }
+    const std::string nuls = std::string(80, '\0') + "…";
+    const std::string grewKiB = Child([&] {
+        auto peakKiB = [] {
+            rusage usage{};
+            ::getrusage(RUSAGE_SELF, &usage);
+            return usage.ru_maxrss;
+        };
+        const long before = peakKiB();
+        if (readEntryPieces(path, 1) != std::vector<std::string>{nuls, nuls})
+            return std::string("wrong pieces");
+        return std::to_string(peakKiB() - before);
+    }).result();
+    ASSERT_NE(grewKiB, "wrong pieces");
+    EXPECT_LT(std::stol(grewKiB), 64 * 1024) << "KiB";
 }
 
 // ---- failures ----

@@ -23,7 +23,7 @@ class EntryPiece : public testing::TestWithParam<PieceRow> {};
 TEST_P(EntryPiece, Gives)
 {
     const PieceRow &row = GetParam();
-    EXPECT_EQ(entryPiece(row.pieces, row.index, "d.tmb", 1, "line"), row.piece);
+    EXPECT_EQ(entryPiece(row.pieces, row.index, "d.tmb", 1), row.piece);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, EntryPiece, testing::Values(
@@ -37,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, EntryPiece, testing::Values(
 // A missing piece names the file, the entry and what is wrong with its line.
 TEST(EntryPieceFailure, NoSeparator)
 {
-    const RuntimeError e = caught([] { entryPiece({"e f"}, 1, "/d.tmb", 3, "e f"); });
+    const RuntimeError e = caught([] { entryPiece({"e f"}, 1, "/d.tmb", 3); });
     EXPECT_EQ(e.kind(), ErrorKind::SubscriptOutOfRange);
     EXPECT_EQ(e.path(), "/d.tmb");
     EXPECT_EQ(e.line(), 3);
@@ -48,13 +48,13 @@ TEST(EntryPieceFailure, NoSeparator)
 TEST(EntryPieceFailure, MegabyteLineQuotedByItsPrefix)
 {
     const std::string line(1 << 20, 'x');
-    const RuntimeError e = caught([&] { entryPiece({line}, 1, "d.tmb", 1, line); });
+    const RuntimeError e = caught([&] { entryPiece({line}, 1, "d.tmb", 1); });
     EXPECT_EQ(e.detail(), "「<>」がありません: " + std::string(80, 'x') + "…");
 }
 
 TEST(EntryPieceFailure, BlankLineHasNoWord)
 {
-    const RuntimeError e = caught([] { entryPiece({}, 0, "/d.tmb", 2, ""); });
+    const RuntimeError e = caught([] { entryPiece({}, 0, "/d.tmb", 2); });
     EXPECT_EQ(e.kind(), ErrorKind::SubscriptOutOfRange);
     EXPECT_EQ(e.line(), 2);
     EXPECT_EQ(e.detail(), "空行です（「<>」がありません）");

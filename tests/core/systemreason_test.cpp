@@ -9,12 +9,39 @@ using namespace tamberlo;
 
 namespace {
 
-TEST(SystemReason, JapaneseFirstWithTheSystemsTextInBracketsOrTheSystemsTextAlone)
+struct ReasonRow {
+    std::string name;
+    int err;
+    std::string japanese;
+};
+
+std::ostream &operator<<(std::ostream &os, const ReasonRow &row) { return os << row.name; }
+
+class SystemReason : public testing::TestWithParam<ReasonRow> {};
+
+TEST_P(SystemReason, JapaneseFirstWithTheSystemsTextInBrackets)
 {
-    EXPECT_EQ(systemReason(ENOSPC), std::string("ディスクがいっぱいです（") + std::strerror(ENOSPC) + "）");
+    const ReasonRow &row = GetParam();
+    EXPECT_EQ(systemReason(row.err), row.japanese + "（" + std::strerror(row.err) + "）");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SystemReason, testing::Values(
+    ReasonRow{"disk_full", ENOSPC, "ディスクがいっぱいです"},
     // The two refusals of permission read alike to a user.
-    EXPECT_EQ(systemReason(EPERM).rfind("アクセスが許可されていません（", 0), 0u);
-    EXPECT_EQ(systemReason(EFBIG), std::strerror(EFBIG));
+    ReasonRow{"permission", EPERM, "アクセスが許可されていません"},
+    ReasonRow{"link_loop", ELOOP, "シンボリックリンクが循環しています"},
+    ReasonRow{"file_in_the_path", ENOTDIR, "パスの途中にフォルダーではなくファイルがあります"},
+    ReasonRow{"too_many_open_files", EMFILE, "開いているファイルが多すぎます"},
+    ReasonRow{"too_many_open_files_in_the_system", ENFILE, "開いているファイルが多すぎます"},
+    ReasonRow{"file_too_large", EFBIG, "ファイルが大きすぎます"},
+    ReasonRow{"quota", EDQUOT, "ディスクの使用量の上限を超えました"},
+    ReasonRow{"running_program", ETXTBSY, "実行中のプログラムが使っているファイルです"},
+    ReasonRow{"locked_elsewhere", EWOULDBLOCK, "ほかのプログラムが辞書を使っています"}
+), [](const auto &info) { return info.param.name; });
+
+TEST(SystemReasonOther, IsTheSystemsTextAlone)
+{
+    EXPECT_EQ(systemReason(EDOM), std::strerror(EDOM));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <QLineEdit>
 #include <cerrno>
+#include <sys/file.h>
 
 using namespace tamberlo;
 using namespace tamberlo::testing;
@@ -21,6 +22,9 @@ const QString Full = QStringLiteral("辞書がいっぱいです。これ以上�
 const QString NotWritten = QStringLiteral("登録できませんでした\n");
 
 const QByteArray DogInu("dog<>\x8c\xa2\r\n");
+
+// What stands in the way of a registration after the window has counted the dictionary.
+enum class Obstacle { None, DirectoryInItsPlace, LockedElsewhere };
 const QByteArray FullDictionary = QByteArray("a<>b\r\n").repeated(MaxEntries);
 
 // A word-entry window open on a dictionary of its own.
@@ -137,36 +141,44 @@ private slots:
     void refusedRegistrationChangesNothing_data()
     {
         QTest::addColumn<QByteArray>("contents");
-        QTest::addColumn<bool>("directoryInItsPlace");
+        QTest::addColumn<Obstacle>("obstacle");
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("meaning");
         QTest::addColumn<QString>("message");
 
         const QString loneSurrogate = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b");
-        QTest::newRow("separator_in_word") << DogInu << false << "a<>b" << "x" << HoldsSeparator;
-        QTest::newRow("emoji") << DogInu << false << "smile" << "😀" << NotStorable;
+        QTest::newRow("separator_in_word") << DogInu << Obstacle::None << "a<>b" << "x" << HoldsSeparator;
+        QTest::newRow("emoji") << DogInu << Obstacle::None << "smile" << "😀" << NotStorable;
         QTest::newRow("lone_surrogate_would_be_written_as_question_mark")
-            << DogInu << false << loneSurrogate << "x" << NotStorable;
-        QTest::newRow("full") << FullDictionary << false << "dog" << "犬" << Full;
-        QTest::newRow("characters_checked_before_full") << FullDictionary << false << "a" << "😀" << NotStorable;
-        QTest::newRow("directory_in_its_place") << DogInu << true << "cat" << "猫" << NotWritten + reason(EISDIR);
+            << DogInu << Obstacle::None << loneSurrogate << "x" << NotStorable;
+        QTest::newRow("full") << FullDictionary << Obstacle::None << "dog" << "犬" << Full;
+        QTest::newRow("characters_checked_before_full") << FullDictionary << Obstacle::None << "a" << "😀" << NotStorable;
+        QTest::newRow("directory_in_its_place")
+            << DogInu << Obstacle::DirectoryInItsPlace << "cat" << "猫" << NotWritten + reason(EISDIR);
+        QTest::newRow("locked_by_another_program")
+            << DogInu << Obstacle::LockedElsewhere << "cat" << "猫" << NotWritten + reason(EWOULDBLOCK);
     }
 
     void refusedRegistrationChangesNothing()
     {
         QFETCH(QByteArray, contents);
-        QFETCH(bool, directoryInItsPlace);
+        QFETCH(Obstacle, obstacle);
         QFETCH(QString, word);
         QFETCH(QString, meaning);
         QFETCH(QString, message);
         WordEntry e(contents);
         const QString counted = e.counter();
         // The dictionary moved aside for a directory after the window counted it: both stay as they were.
+        const bool directoryInItsPlace = obstacle == Obstacle::DirectoryInItsPlace;
         const QString kept = directoryInItsPlace ? e.path + QStringLiteral(".away") : e.path;
         if (directoryInItsPlace) {
             QVERIFY(QFile::rename(e.path, kept));
             QVERIFY(QDir().mkdir(e.path));
         }
+        // A lock belongs to an open file: one more open of the dictionary stands for another program.
+        QFile holder(e.path);
+        if (obstacle == Obstacle::LockedElsewhere)
+            QVERIFY(holder.open(QIODevice::ReadOnly) && ::flock(holder.handle(), LOCK_EX) == 0);
 
         e.registerPair(word, meaning);
         QCOMPARE(e.h.messageBox.shown, QStringList{message});
@@ -186,6 +198,7 @@ private slots:
             QVERIFY(QDir().rmdir(e.path));
             QVERIFY(QFile::rename(kept, e.path));
         }
+        holder.close();
         e.registerPair(QStringLiteral("cat"), QStringLiteral("猫"));
         QCOMPARE(e.h.messageBox.shown.last(), Registered);
         QCOMPARE(readBytes(e.path), contents + QByteArray("cat<>\x94\x4c\r\n"));
