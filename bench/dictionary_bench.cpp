@@ -3,6 +3,7 @@
 // with --count=PATH for the time one count of any file takes (best of three), as a yardstick.
 #include "cp932.h"
 #include "dictionaryfile.h"
+#include "entryformat.h"
 #include "tempdir.h"
 
 #include <benchmark/benchmark.h>

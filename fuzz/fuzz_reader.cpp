@@ -2,6 +2,7 @@
 // byte-by-byte reading of the line rule, whatever the bytes.
 #include "cp932.h"
 #include "dictionaryfile.h"
+#include "entryformat.h"
 #include "runtimeerror.h"
 #include "tempdir.h"
 

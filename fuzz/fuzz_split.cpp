@@ -1,6 +1,7 @@
 // splitEntry against its definition: the pieces joined with "<>" give the line back, no piece holds
 // "<>", and only the empty line has no pieces.
 #include "dictionaryfile.h"
+#include "entryformat.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,15 +2,13 @@
 
 #include "blockreader.h"
 #include "cp932.h"
-#include "entrysplitter.h"
+#include "entryformat.h"
 #include "linerule.h"
 #include "posixfile.h"
 #include "runtimeerror.h"
 #include "systemreason.h"
-#include "textprefix.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <thread>
 #include <utility>
 #include <fcntl.h>
@@ -85,19 +83,6 @@ int lockExclusive(int fd, const WhileLocked &whileLocked)
 AppendResult notWritten(std::string reason)
 {
     return {AppendOutcome::NotWritten, std::move(reason)};
-}
-
-std::string unencodableReason(const Cp932Encoding &word, const Cp932Encoding &meaning)
-{
-    std::string reason = "コードページ932で表せない文字があります:";
-    for (const auto *encoding : {&word, &meaning}) {
-        for (char32_t c : encoding->unencodable) {
-            char code[16];
-            std::snprintf(code, sizeof code, " U+%04X", static_cast<unsigned>(c));
-            reason += code;
-        }
-    }
-    return reason;
 }
 
 // Takes back the bytes this append wrote, [start, end), and nothing else: only while they are still the
@@ -229,28 +214,12 @@ AppendResult appendEntry(const std::string &path, const std::string &word, const
     if (tally.lines >= MaxEntries)
         return {AppendOutcome::DictionaryFull, {}};
 
-    std::string line;
-    if (tally.endsOpen) // without this the new entry would be glued onto the old last line
-        line += LineEnd;
-    line += encodedWord.bytes;
-    line += EntrySeparator;
-    line += encodedMeaning.bytes;
-    line += LineEnd;
+    // Without a line end first, the new entry would be glued onto an open last line.
+    const std::string line =
+        std::string(tally.endsOpen ? LineEnd : "") + composeEntryLine(encodedWord.bytes, encodedMeaning.bytes);
     if (std::string reason = writeAtEnd(fd, line, st.st_size); !reason.empty())
         return notWritten(std::move(reason));
     return {AppendOutcome::Appended, {}};
-}
-
-std::vector<std::string> splitEntry(const std::string &line)
-{
-    std::vector<std::string> pieces;
-    if (line.empty())
-        return pieces;
-    std::size_t start = 0;
-    for (std::size_t at; (at = line.find(EntrySeparator, start)) != std::string::npos; start = at + EntrySeparator.size())
-        pieces.push_back(line.substr(start, at - start));
-    pieces.push_back(line.substr(start));
-    return pieces;
 }
 
 } // namespace tamberlo

@@ -14,9 +14,6 @@
 // goes on from as a result; reading throws RuntimeError, which ends the program.
 namespace tamberlo {
 
-inline constexpr std::int16_t MaxEntries = 32767;
-inline constexpr std::string_view EntrySeparator = "<>";
-
 enum class CreateOutcome { Created, AlreadyExists, NotCreated };
 
 struct CreateResult {
@@ -69,8 +66,5 @@ using WhileLocked = std::function<bool()>;
 // they are NotWritten.
 AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning,
                          const WhileLocked &whileLocked = {});
-
-// The line split at every "<>": piece 0 is the word, piece 1 the meaning. An empty line gives no pieces.
-std::vector<std::string> splitEntry(const std::string &line);
 
 } // namespace tamberlo

@@ -5,8 +5,8 @@
 #include "dictionaryfile.h"
 #include "fonts.h"
 #include "module1.h"
-#include "pathtext.h"
 #include "shell.h"
+#include "textbytes.h"
 
 #include <QCloseEvent>
 #include <QLabel>

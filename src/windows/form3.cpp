@@ -3,13 +3,12 @@
 #include "controls.h"
 #include "dictionaryfile.h"
 #include "digitalcounter.h"
-#include "entrycheck.h"
+#include "entryformat.h"
+#include "entrynumbers.h"
 #include "fonts.h"
-#include "int16.h"
 #include "module1.h"
-#include "numbertext.h"
 #include "shell.h"
-#include "texttoutf8.h"
+#include "textbytes.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

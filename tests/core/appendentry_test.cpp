@@ -1,8 +1,9 @@
 // Appending an entry: the exact bytes, the line end it adds before them, and every refusal and
 // failed write leaving the file as it was.
+#include "childprocess.h"
 #include "dictionaryexists.h"
 #include "dictionaryfile.h"
-#include "childprocess.h"
+#include "entryformat.h"
 #include "systemreason.h"
 #include "tempdir.h"
 

@@ -1,6 +1,6 @@
 #include "dictionaryfile.h"
 #include "runtimeerror.h"
-#include "textprefix.h"
+#include "entryformat.h"
 #include "caught.h"
 #include "childprocess.h"
 #include "systemreason.h"

@@ -1,6 +1,7 @@
 // The shipped example dictionary, read through the program's own dictionary operations.
 #include "cp932.h"
 #include "dictionaryfile.h"
+#include "entryformat.h"
 
 #include <gtest/gtest.h>
 

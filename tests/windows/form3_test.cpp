@@ -3,6 +3,7 @@
 
 #include "dictionaryfile.h"
 #include "digitalcounter.h"
+#include "entryformat.h"
 #include "fakes.h"
 #include "testmain.h"
 

@@ -1,4 +1,4 @@
-#include "int16.h"
+#include "entrynumbers.h"
 
 #include "runtimeerror.h"
 
@@ -17,6 +17,17 @@ std::int16_t checkedInt16(long long value, const std::string &path)
 std::int16_t addInt16(std::int16_t a, std::int16_t b, const std::string &path)
 {
     return checkedInt16(static_cast<long long>(a) + b, path);
+}
+
+std::int16_t pickEntryNumber(float r, std::int16_t count)
+{
+    // The product is formed in double: in single precision r * count could round up to count.
+    return checkedInt16(static_cast<long long>(static_cast<double>(r) * count) + 1);
+}
+
+std::string numberText(long long value)
+{
+    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
 }
 
 } // namespace tamberlo

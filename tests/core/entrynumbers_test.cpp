@@ -1,12 +1,47 @@
-#include "drillpick.h"
+#include "entrynumbers.h"
+#include "runtimeerror.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+// Entry counts and numbers: the 16-bit range, the counter's text and the drawn entry.
+
 using namespace tamberlo;
 
 namespace {
+
+TEST(Int16, InRange)
+{
+    EXPECT_EQ(checkedInt16(32767), 32767);
+    EXPECT_EQ(checkedInt16(-32768), -32768);
+    EXPECT_EQ(addInt16(32766, 1), 32767);
+    EXPECT_EQ(addInt16(-32767, -1), -32768);
+}
+
+TEST(Int16Failure, OutOfRangeOverflows)
+{
+    for (long long v : {32768LL, -32769LL, 1LL << 40}) {
+        try {
+            checkedInt16(v, "/d.tmb");
+            ADD_FAILURE() << v;
+        } catch (const RuntimeError &e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Overflow);
+            EXPECT_EQ(e.path(), "/d.tmb");
+        }
+    }
+    EXPECT_THROW(addInt16(32767, 1), RuntimeError);
+    EXPECT_THROW(addInt16(-32768, -1), RuntimeError);
+}
+
+TEST(NumberText, BlankOrMinusThenDigits)
+{
+    EXPECT_EQ(numberText(7), " 7");
+    EXPECT_EQ(numberText(0), " 0");
+    EXPECT_EQ(numberText(-3), "-3");
+    EXPECT_EQ(numberText(32767), " 32767");
+    EXPECT_EQ(numberText(-32768), "-32768");
+}
 
 const float LargestDraw = std::nextafter(1.0f, 0.0f);
 

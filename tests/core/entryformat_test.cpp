@@ -1,11 +1,47 @@
-#include "entrypiece.h"
+#include "entryformat.h"
 #include "caught.h"
 
 #include <gtest/gtest.h>
 
+// The entry format: what a new entry may hold, the piece shown and how much of it.
+
 using namespace tamberlo;
 
 namespace {
+
+struct CheckRow {
+    std::string name;
+    std::string word;
+    std::string meaning;
+    EntryCheck check;
+};
+
+std::ostream &operator<<(std::ostream &os, const CheckRow &row) { return os << row.name; }
+
+class CheckNewEntry : public testing::TestWithParam<CheckRow> {};
+
+TEST_P(CheckNewEntry, Gives)
+{
+    const CheckRow &row = GetParam();
+    EXPECT_EQ(checkNewEntry(row.word, row.meaning), row.check);
+}
+
+INSTANTIATE_TEST_SUITE_P(Accepted, CheckNewEntry, testing::Values(
+    CheckRow{"dog_inu", "dog", "犬", EntryCheck::Ok},
+    CheckRow{"lone_brackets", "<a>", ">b<", EntryCheck::Ok}
+), [](const auto &info) { return info.param.name; });
+
+// Which characters code page 932 holds is the encoder's table; a character it lacks is refused.
+// Refused in this order: a separator, then a character that cannot be stored.
+INSTANTIATE_TEST_SUITE_P(Refused, CheckNewEntry, testing::Values(
+    CheckRow{"separator_in_word", "a<>b", "x", EntryCheck::HoldsSeparator},
+    CheckRow{"separator_in_meaning", "a", "<>", EntryCheck::HoldsSeparator},
+    CheckRow{"separator_before_characters", "<>", "😀", EntryCheck::HoldsSeparator},
+    CheckRow{"emoji", "smile", "😀", EntryCheck::NotStorable},
+    CheckRow{"replacement_character_of_a_lone_surrogate", "a\uFFFDb", "x", EntryCheck::NotStorable},
+    CheckRow{"line_feed_in_word", "a\nb", "x", EntryCheck::NotStorable},
+    CheckRow{"carriage_return_in_meaning", "a", "x\ry", EntryCheck::NotStorable}
+), [](const auto &info) { return info.param.name; });
 
 using Pieces = std::vector<std::string>;
 
@@ -58,6 +94,17 @@ TEST(EntryPieceFailure, BlankLineHasNoWord)
     EXPECT_EQ(e.kind(), ErrorKind::SubscriptOutOfRange);
     EXPECT_EQ(e.line(), 2);
     EXPECT_EQ(e.detail(), "空行です（「<>」がありません）");
+}
+
+TEST(TextPrefix, AtMost80WholeCharactersThenAnEllipsis)
+{
+    const std::string x80(80, 'x');
+    EXPECT_EQ(textPrefix(x80), x80);
+    EXPECT_EQ(textPrefix(x80 + "y"), x80 + "…");
+    std::string dogs;
+    for (int i = 0; i < 80; ++i)
+        dogs += "犬";
+    EXPECT_EQ(textPrefix(dogs + "犬"), dogs + "…");
 }
 
 } // namespace

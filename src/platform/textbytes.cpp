@@ -1,6 +1,18 @@
-#include "texttoutf8.h"
+#include "textbytes.h"
+
+#include <QFile>
 
 namespace tamberlo {
+
+QString pathToText(const std::string &path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string textToPath(const QString &text)
+{
+    return QFile::encodeName(text).toStdString();
+}
 
 std::string textToUtf8(const QString &text)
 {
