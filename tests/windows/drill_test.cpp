@@ -1,6 +1,6 @@
 // The flash drill on fake time: its start, the order of one flash, the picked entry, the
 // half-period, Wait's turns, the end of the program mid-drill and the run-time errors; then Wait
-// once more on the real clock and event loop, without timing bounds.
+// and the event pump once more on the real clock and event loop, bounded only by a long watchdog.
 
 #include "digitalcounter.h"
 #include "fakes.h"
@@ -13,7 +13,12 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cmath>
+#include <fcntl.h>
 #include <limits>
+#include <memory>
+#include <sys/resource.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 using namespace tamberlo;
 using namespace tamberlo::testing;
@@ -120,7 +125,36 @@ struct RealDrillWindow {
     Form2 *form() const { return static_cast<Form2 *>(app.window(Window::Form2)); }
 };
 
+// One turn of the real pump: what the clock reads, the deadline, and whether an event is pending.
+struct Turn {
+    qint64 clock;
+    qint64 deadline;
+    bool eventPending;
+};
+
+// The pump when no timerfd can be had: it is made while the process has no descriptor to spare.
+std::unique_ptr<QtEventPump> pumpWithoutTimerFd(const MillisecondClock &clock)
+{
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    const int lowestFree = ::open("/dev/null", O_RDONLY);
+    ::close(lowestFree);
+    rlimit none = saved;
+    none.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ::setrlimit(RLIMIT_NOFILE, &none);
+    const int probe = ::timerfd_create(CLOCK_MONOTONIC, 0);
+    auto pump = std::make_unique<QtEventPump>(clock);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    if (probe >= 0) {
+        ::close(probe);
+        return nullptr;
+    }
+    return pump;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(QList<Turn>)
 
 class DrillTest : public QObject {
     Q_OBJECT
@@ -448,6 +482,82 @@ private slots:
             QVERIFY(w.clock.nowMs() - before >= t);
         }
         QCOMPARE(handled, eventAt >= 0);
+    }
+
+    void pumpWakesAtItsDeadline_data()
+    {
+        QTest::addColumn<bool>("timerFd");
+        QTest::addColumn<QList<Turn>>("turns");
+        constexpr qint64 Far = 600000;
+        for (bool timerFd : {true, false}) {
+            const QByteArray how = timerFd ? "timerfd_" : "fallback_timer_";
+            auto row = [&](const char *name, const QList<Turn> &turns) {
+                QTest::newRow((how + name).constData()) << timerFd << turns;
+            };
+            row("at_the_deadline_no_wait", {{1000, 1000, false}});
+            // The wake-up set on the first turn stands, however the clock reads later.
+            row("armed_once_per_deadline", {{1000, 1050, true}, {1050 - Far, 1050, false}});
+            row("spent_wake_up_armed_again", {{1000, 1020, false}, {1000, 1020, false}});
+            row("new_deadline_replaces_a_far_one", {{1000, 1000 + Far, true}, {1000, 1020, false}});
+        }
+    }
+
+    // Each turn returns: at once at its deadline, else when its wake-up comes. A pump that missed
+    // its wake-up would wait on until the long watchdog.
+    void pumpWakesAtItsDeadline()
+    {
+        QFETCH(bool, timerFd);
+        QFETCH(QList<Turn>, turns);
+        FakeClock clock;
+        std::unique_ptr<QtEventPump> pump = timerFd ? std::make_unique<QtEventPump>(clock) : pumpWithoutTimerFd(clock);
+        if (!pump)
+            QSKIP("a timerfd was had even without a descriptor to spare");
+        QCoreApplication::processEvents();
+        bool late = false;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, [&] { late = true; });
+        watchdog.start(10000);
+        for (const Turn &turn : turns) {
+            clock.now = turn.clock;
+            if (turn.eventPending)
+                QTimer::singleShot(0, [] {});
+            pump->pumpUntil(turn.deadline);
+            QVERIFY(!late);
+        }
+    }
+
+    void spentWakeUpLeavesTheLoopIdle_data()
+    {
+        QTest::addColumn<bool>("timerFd");
+        QTest::newRow("timerfd") << true;
+        QTest::newRow("fallback_timer") << false;
+    }
+
+    // Once the wait is over, nothing of the pump's wakes the idle loop again.
+    void spentWakeUpLeavesTheLoopIdle()
+    {
+        QFETCH(bool, timerFd);
+        FakeClock clock;
+        const std::unique_ptr<QtEventPump> pump = timerFd ? std::make_unique<QtEventPump>(clock) : pumpWithoutTimerFd(clock);
+        if (!pump)
+            QSKIP("a timerfd was had even without a descriptor to spare");
+        QCoreApplication::processEvents();
+        bool done = false;
+        QTimer::singleShot(100, [&] { done = true; });
+        pump->pumpUntil(clock.now + 5);
+        int turns = 0;
+        for (; !done; ++turns)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCOMPARE(turns, 1);
+    }
+
+    void pumpGivesBackItsDescriptor()
+    {
+        FakeClock clock;
+        const qsizetype open = QDir(QStringLiteral("/proc/self/fd")).count();
+        { QtEventPump pump(clock); }
+        QCOMPARE(QDir(QStringLiteral("/proc/self/fd")).count(), open);
     }
 
     void realClockWaitEndsWithTheProgram()
