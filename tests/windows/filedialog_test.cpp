@@ -1,6 +1,7 @@
 // The real file-open dialog, driven while it is open: where it starts, what it shows, and which
 // answers it gives back.
 
+#include "commondialog.h"
 #include "fakes.h"
 #include "filedialog.h"
 #include "testmain.h"
@@ -168,6 +169,26 @@ private slots:
         QVERIFY2(warning.contains(QStringLiteral("ファイルが見つかりません")), qPrintable(warning));
         QVERIFY(stillOpen);
         QVERIFY(!QFile::exists(cwd.file("nothere.tmb")));
+    }
+
+    // The common dialog's filter text, "description|patterns|...", as the name filters it asks for.
+    void filterTextBecomesQtFilters_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("qt");
+        QTest::newRow("description_shows_its_pattern") << "Tamberlo 辞書(*.tmb)|*.tmb"
+                                                        << QStringList{"Tamberlo 辞書(*.tmb)"};
+        QTest::newRow("description_without_pattern") << "Dictionaries|*.tmb" << QStringList{"Dictionaries (*.tmb)"};
+        QTest::newRow("several_patterns") << "Word lists|*.tmb;*.txt" << QStringList{"Word lists (*.tmb *.txt)"};
+        QTest::newRow("two_entries") << "A|*.a|B|*.b" << QStringList{"A (*.a)", "B (*.b)"};
+        QTest::newRow("empty") << "" << QStringList{};
+    }
+
+    void filterTextBecomesQtFilters()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, qt);
+        QCOMPARE(qtNameFilters(filter), qt);
     }
 };
 
