@@ -11,8 +11,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
@@ -107,6 +109,30 @@ private slots:
         });
         QtFileDialog().getOpenFileName(nullptr, dictionaryRequest());
         QCOMPARE(texts, (QStringList{"ファイル名(&N):", "ファイルの種類:", "開く(&O)", "キャンセル"}));
+    }
+
+    // Without Qt's Japanese catalogue the caller is told so. This binary runs again from a copy whose
+    // qt.conf points Qt at a folder without it.
+    void missingQtTextsAreReported()
+    {
+        if (qEnvironmentVariableIsSet("TAMBERLO_QT_TEXTS_HIDDEN")) {
+            QVERIFY(!installJapaneseQtTexts(*qApp));
+            return;
+        }
+        QTemporaryDir dir;
+        const QString copy = dir.filePath(QStringLiteral("copy"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+        QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner));
+        writeBytes(dir.filePath(QStringLiteral("qt.conf")),
+                   "[Paths]\nPlugins=" + QLibraryInfo::path(QLibraryInfo::PluginsPath).toUtf8()
+                       + "\nTranslations=" + dir.path().toUtf8() + "\n");
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TAMBERLO_QT_TEXTS_HIDDEN"), QStringLiteral("1"));
+        child.setProcessEnvironment(env);
+        child.start(copy, {QStringLiteral("missingQtTextsAreReported")});
+        QVERIFY(child.waitForFinished());
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAll().constData());
     }
 
     void showsTheInitialFileAndReturnConfirmsIt()
