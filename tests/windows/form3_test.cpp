@@ -58,12 +58,6 @@ private slots:
         QTest::addColumn<QByteArray>("line");
         QTest::newRow("dog_inu") << "dog" << "犬" << DogInu;
         QTest::newRow("blanks_are_not_empty") << " " << "  " << QByteArray(" <>  \r\n");
-        QTest::newRow("angle_brackets_apart") << "a<" << ">b" << QByteArray("a<<>>b\r\n");
-        QTest::newRow("word_of_15_meaning_of_20")
-            << "abcdefghijklmno" << "あいうえおかきくけこさしすせそたちつてと"
-            << QByteArray("abcdefghijklmno<>") + QByteArray::fromHex(
-                   "82a082a282a482a682a8" "82a982ab82ad82af82b1" "82b382b582b782b982bb" "82bd82bf82c282c482c6")
-                   + "\r\n";
     }
 
     void registersExactlyWhatWasTyped()
