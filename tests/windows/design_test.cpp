@@ -100,7 +100,14 @@ private slots:
         auto row = [](const char *tag, const QVariant &look, const QStringList &controls) {
             QTest::newRow(tag) << look << controls;
         };
-        auto font = [](auto... design) { return QVariant::fromValue(designFont(design...)); };
+        // Made here rather than by designFont(), so that a slip there shows.
+        auto font = [](const QString &face, qreal points, Weight weight = Weight::Normal, Slant slant = Slant::Upright) {
+            QFont expected(face);
+            expected.setPointSizeF(points);
+            expected.setBold(weight == Weight::Bold);
+            expected.setItalic(slant == Slant::Italic);
+            return QVariant::fromValue(expected);
+        };
         row("gothic_12_bold", font(MsPGothic, 12, Weight::Bold),
             {"Form1.Command1", "Form1.Command2", "Form1.Command3", "Form1.Command4", "Form3.Text1", "Form3.Text2"});
         row("gothic_9_75_bold", font(MsPGothic, 9.75, Weight::Bold), {"Form1.Command5"});
