@@ -216,6 +216,19 @@ private slots:
         QFETCH(QStringList, qt);
         QCOMPARE(qtNameFilters(filter), qt);
     }
+
+    void filterIndexOutsideTheFiltersSelectsNone()
+    {
+        FakeFileDialog dialog;
+        CommonDialog common(dialog);
+        common.setFilter(QStringLiteral("A|*.a"));
+        for (int index : {0, 2}) {
+            common.setFilterIndex(index);
+            common.showOpen(nullptr);
+        }
+        QCOMPARE(dialog.requests.at(0).selectedFilter, QString());
+        QCOMPARE(dialog.requests.at(1).selectedFilter, QString());
+    }
 };
 
 TAMBERLO_QTEST_MAIN(FileDialogTest)
