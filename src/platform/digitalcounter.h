@@ -9,18 +9,16 @@ class DigitalCounter final : public QLCDNumber {
     Q_OBJECT
 
 public:
-    // The component's own design setting, kept with each instance.
+    // The design's `length` setting, kept only so the design stays whole: 32767 needs five digits, not four.
     static constexpr qint16 DesignLength = 4;
 
     explicit DigitalCounter(QWidget *parent = nullptr);
 
     void setValue(const QString &numberText);
     QString value() const { return m_value; }
-    qint16 length() const { return m_length; }
 
 private:
     QString m_value;
-    qint16 m_length = DesignLength;
 };
 
 } // namespace tamberlo

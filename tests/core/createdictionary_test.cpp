@@ -43,6 +43,10 @@ TEST(CreateEmptyFailure, NotAFileOrNoFolder)
     result = createEmptyDictionary(dir.file("missing/new.tmb"));
     EXPECT_EQ(result.outcome, CreateOutcome::NotCreated);
     EXPECT_EQ(result.reason, systemReason(ENOENT));
+
+    result = createEmptyDictionary("/dev/null"); // there, but neither a file nor a folder
+    EXPECT_EQ(result.outcome, CreateOutcome::NotCreated);
+    EXPECT_EQ(result.reason, systemReason(EEXIST));
 }
 
 TEST(CreateEmptyFailure, DanglingLinkIsNotFollowed)

@@ -82,6 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineRule, testing::Values(
     LineRow{"trail_byte_5c", Hyou + "<>" + Hyou + "\r\n", {"表<>表"}},
     LineRow{"lead_byte_before_cr", "\x81\r\n" "b", {"\uFFFD", "b"}},
     LineRow{"crlf_across_blocks", Fill + "\r\nb", {Fill, "b"}},
+    LineRow{"lf_opening_a_block_is_text", Fill + "x\nb", {Fill + "x\nb"}},
     LineRow{"cr_ends_block_file_ends", Fill + "\r", {Fill}},
     LineRow{"crlf_ends_block_file_ends", Fill + "\r\n", {Fill}},
     LineRow{"long_last_line_without_end", "a\r\n" + Fill + Fill, {"a", Fill + Fill}}
@@ -119,6 +120,15 @@ TEST(CountEntries, FullDictionaryOf32767)
     const std::string path = dir.write("full.tmb", linesOf(32767));
     EXPECT_EQ(countEntries(path), 32767);
     EXPECT_EQ(readEntry(path, 32767), "w32767<>m");
+}
+
+// A call that ended is not repeated because errno still holds an EINTR from before.
+TEST(CountEntries, StaleEintrRepeatsNothing)
+{
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", "a\r\n");
+    errno = EINTR;
+    EXPECT_EQ(countEntries(path), 1);
 }
 
 TEST(CountEntries, RelativePathResolvesAgainstWorkingDirectory)

@@ -84,6 +84,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, NumericValue, testing::Values(
     ValueRow{"exponent_of_fraction", ".5e1", 5},
     ValueRow{"hex_lower", "&hff", 255},
     ValueRow{"hex_stops_at_g", "&H1G", 1},
+    ValueRow{"hex_stops_at_at_sign", "&HF@", 15},
+    ValueRow{"hex_zero_digit", "&H10", 16},
     ValueRow{"hex_without_digits", "&H", 0},
     ValueRow{"octal_stops_at_8", "&O78", 7},
     ValueRow{"ampersand_alone", "&", 0},

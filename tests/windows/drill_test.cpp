@@ -1,6 +1,7 @@
 // The flash drill on fake time: its start, the order of one flash, the picked entry, the
 // half-period, Wait's turns, the end of the program mid-drill and the run-time errors; then Wait
-// once more on the real clock and event loop, without timing bounds; what a screen reader is told.
+// and the event pump once more on the real clock and event loop, bounded only by a long watchdog;
+// what a screen reader is told.
 
 #include "digitalcounter.h"
 #include "fakes.h"
@@ -14,10 +15,15 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cmath>
+#include <fcntl.h>
 #include <limits>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
+#include <memory>
+#include <sys/resource.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 using namespace tamberlo;
 using namespace tamberlo::testing;
@@ -158,7 +164,36 @@ struct RealDrillWindow {
     Form2 *form() const { return static_cast<Form2 *>(app.window(Window::Form2)); }
 };
 
+// One turn of the real pump: what the clock reads, the deadline, and whether an event is pending.
+struct Turn {
+    qint64 clock;
+    qint64 deadline;
+    bool eventPending;
+};
+
+// The pump when no timerfd can be had: it is made while the process has no descriptor to spare.
+std::unique_ptr<QtEventPump> pumpWithoutTimerFd(const MillisecondClock &clock)
+{
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    const int lowestFree = ::open("/dev/null", O_RDONLY);
+    ::close(lowestFree);
+    rlimit none = saved;
+    none.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ::setrlimit(RLIMIT_NOFILE, &none);
+    const int probe = ::timerfd_create(CLOCK_MONOTONIC, 0);
+    auto pump = std::make_unique<QtEventPump>(clock);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    if (probe >= 0) {
+        ::close(probe);
+        return nullptr;
+    }
+    return pump;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(QList<Turn>)
 
 class DrillTest : public QObject {
     Q_OBJECT
@@ -489,36 +524,84 @@ private slots:
     void realClockWait_data()
     {
         QTest::addColumn<int>("t");
-        QTest::addColumn<int>("eventAt"); // ms into the wait at which an event comes; -1 for none
-        QTest::addColumn<int>("waits");   // in a row
-        QTest::newRow("negative_nothing_pending") << -1 << -1 << 1;
-        QTest::newRow("zero_nothing_pending") << 0 << -1 << 1;
-        QTest::newRow("zero_event_pending") << 0 << 0 << 1;
-        QTest::newRow("thirty_ms_nothing_pending") << 30 << -1 << 1;
-        QTest::newRow("thirty_ms_event_pending") << 30 << 0 << 1;
-        QTest::newRow("thirty_ms_event_midway") << 30 << 10 << 1;
-        QTest::newRow("short_waits_in_a_row") << 3 << -1 << 5;
+        QTest::addColumn<int>("eventAt"); // ms into the wait at which an event comes
+        QTest::newRow("zero_event_pending") << 0 << 0;
+        QTest::newRow("thirty_ms_event_pending") << 30 << 0;
+        QTest::newRow("thirty_ms_event_midway") << 30 << 10;
     }
 
-    // On the real event loop: a wait with nothing to do does not block for ever, a timed one
-    // lasts at least its time, an event that comes meanwhile is handled, and the wake-up of one
-    // wait does not upset the next.
+    // On the real event loop: an event that comes meanwhile is handled, and a timed wait still
+    // lasts at least its time. How the pump wakes is pumpWakesAtItsDeadline's.
     void realClockWait()
     {
         QFETCH(int, t);
         QFETCH(int, eventAt);
-        QFETCH(int, waits);
         RealDrillWindow w;
         QCoreApplication::processEvents();
         bool handled = false;
-        if (eventAt >= 0)
-            QTimer::singleShot(eventAt, [&] { handled = true; });
-        for (int i = 0; i < waits; ++i) {
-            const qint64 before = w.clock.nowMs(); // Wait counts on its own clock's ticks
-            w.form()->Wait(t);
-            QVERIFY(w.clock.nowMs() - before >= t);
+        QTimer::singleShot(eventAt, [&] { handled = true; });
+        const qint64 before = w.clock.nowMs(); // Wait counts on its own clock's ticks
+        w.form()->Wait(t);
+        QVERIFY(w.clock.nowMs() - before >= t);
+        QVERIFY(handled);
+    }
+
+    void pumpWakesAtItsDeadline_data()
+    {
+        QTest::addColumn<bool>("timerFd");
+        QTest::addColumn<QList<Turn>>("turns");
+        constexpr qint64 Far = 600000;
+        for (bool timerFd : {true, false}) {
+            const QByteArray how = timerFd ? "timerfd_" : "fallback_timer_";
+            auto row = [&](const char *name, const QList<Turn> &turns) {
+                QTest::newRow((how + name).constData()) << timerFd << turns;
+            };
+            row("at_the_deadline_no_wait", {{1000, 1000, false}});
+            // The wake-up set on the first turn stands, however the clock reads later.
+            row("armed_once_per_deadline", {{1000, 1050, true}, {1050 - Far, 1050, false}});
+            row("spent_wake_up_armed_again", {{1000, 1020, false}, {1000, 1020, false}});
+            row("new_deadline_replaces_a_far_one", {{1000, 1000 + Far, true}, {1000, 1020, false}});
         }
-        QCOMPARE(handled, eventAt >= 0);
+    }
+
+    // Each turn returns: at once at its deadline, else when its wake-up comes. A pump that missed
+    // its wake-up would wait on until the long watchdog.
+    void pumpWakesAtItsDeadline()
+    {
+        QFETCH(bool, timerFd);
+        QFETCH(QList<Turn>, turns);
+        FakeClock clock;
+        std::unique_ptr<QtEventPump> pump = timerFd ? std::make_unique<QtEventPump>(clock) : pumpWithoutTimerFd(clock);
+        if (!pump)
+            QSKIP("a timerfd was had even without a descriptor to spare");
+        QCoreApplication::processEvents();
+        bool late = false;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, [&] { late = true; });
+        watchdog.start(10000);
+        for (const Turn &turn : turns) {
+            clock.now = turn.clock;
+            if (turn.eventPending)
+                QTimer::singleShot(0, [] {});
+            pump->pumpUntil(turn.deadline);
+            QVERIFY(!late);
+        }
+        // Spent, nothing of the pump's wakes the idle loop again.
+        bool idle = false;
+        QTimer::singleShot(100, [&] { idle = true; });
+        int idleTurns = 0;
+        for (; !idle; ++idleTurns)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCOMPARE(idleTurns, 1);
+    }
+
+    void pumpGivesBackItsDescriptor()
+    {
+        FakeClock clock;
+        const qsizetype open = QDir(QStringLiteral("/proc/self/fd")).count();
+        { QtEventPump pump(clock); }
+        QCOMPARE(QDir(QStringLiteral("/proc/self/fd")).count(), open);
     }
 
     void realClockWaitEndsWithTheProgram()

@@ -28,13 +28,15 @@ namespace tamberlo::testing {
 
 class FakeMessageBox final : public MessageBox {
 public:
-    void show(QWidget *, const QString &text) override
+    void show(QWidget *over, const QString &text) override
     {
         shown << text;
+        parent = over;
         if (onShow)
             onShow(text);
     }
     QStringList shown;
+    QWidget *parent = nullptr; // the window the last one was shown over
     std::function<void(const QString &)> onShow;
 };
 

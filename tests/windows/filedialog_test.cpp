@@ -1,6 +1,7 @@
 // The real file-open dialog, driven while it is open: where it starts, what it shows, and which
 // answers it gives back.
 
+#include "commondialog.h"
 #include "fakes.h"
 #include "filedialog.h"
 #include "testmain.h"
@@ -10,8 +11,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
@@ -108,6 +111,30 @@ private slots:
         QCOMPARE(texts, (QStringList{"ファイル名(&N):", "ファイルの種類:", "開く(&O)", "キャンセル"}));
     }
 
+    // Without Qt's Japanese catalogue the caller is told so. This binary runs again from a copy whose
+    // qt.conf points Qt at a folder without it.
+    void missingQtTextsAreReported()
+    {
+        if (qEnvironmentVariableIsSet("TAMBERLO_QT_TEXTS_HIDDEN")) {
+            QVERIFY(!installJapaneseQtTexts(*qApp));
+            return;
+        }
+        QTemporaryDir dir;
+        const QString copy = dir.filePath(QStringLiteral("copy"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+        QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner));
+        writeBytes(dir.filePath(QStringLiteral("qt.conf")),
+                   "[Paths]\nPlugins=" + QLibraryInfo::path(QLibraryInfo::PluginsPath).toUtf8()
+                       + "\nTranslations=" + dir.path().toUtf8() + "\n");
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TAMBERLO_QT_TEXTS_HIDDEN"), QStringLiteral("1"));
+        child.setProcessEnvironment(env);
+        child.start(copy, {QStringLiteral("missingQtTextsAreReported")});
+        QVERIFY(child.waitForFinished());
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAll().constData());
+    }
+
     void showsTheInitialFileAndReturnConfirmsIt()
     {
         WorkingDirectory cwd;
@@ -168,6 +195,39 @@ private slots:
         QVERIFY2(warning.contains(QStringLiteral("ファイルが見つかりません")), qPrintable(warning));
         QVERIFY(stillOpen);
         QVERIFY(!QFile::exists(cwd.file("nothere.tmb")));
+    }
+
+    // The common dialog's filter text, "description|patterns|...", as the name filters it asks for.
+    void filterTextBecomesQtFilters_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("qt");
+        QTest::newRow("description_shows_its_pattern") << "Tamberlo 辞書(*.tmb)|*.tmb"
+                                                        << QStringList{"Tamberlo 辞書(*.tmb)"};
+        QTest::newRow("description_without_pattern") << "Dictionaries|*.tmb" << QStringList{"Dictionaries (*.tmb)"};
+        QTest::newRow("several_patterns") << "Word lists|*.tmb;*.txt" << QStringList{"Word lists (*.tmb *.txt)"};
+        QTest::newRow("two_entries") << "A|*.a|B|*.b" << QStringList{"A (*.a)", "B (*.b)"};
+        QTest::newRow("empty") << "" << QStringList{};
+    }
+
+    void filterTextBecomesQtFilters()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, qt);
+        QCOMPARE(qtNameFilters(filter), qt);
+    }
+
+    void filterIndexOutsideTheFiltersSelectsNone()
+    {
+        FakeFileDialog dialog;
+        CommonDialog common(dialog);
+        common.setFilter(QStringLiteral("A|*.a"));
+        for (int index : {0, 2}) {
+            common.setFilterIndex(index);
+            common.showOpen(nullptr);
+        }
+        QCOMPARE(dialog.requests.at(0).selectedFilter, QString());
+        QCOMPARE(dialog.requests.at(1).selectedFilter, QString());
     }
 };
 

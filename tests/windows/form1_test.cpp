@@ -1,7 +1,6 @@
 // The main menu through its seams: creating dictionaries in the working directory, choosing one in
 // the file dialog (and what the dialog remembers within one life of the window), and its messages.
 
-#include "commondialog.h"
 #include "fakes.h"
 #include "testmain.h"
 
@@ -20,7 +19,6 @@ const QString NamePrompt = QStringLiteral("新規辞書名を入力してくだ�
 const QString Created = QStringLiteral("辞書ファイルを作成しました");
 const QString AlreadyExists = QStringLiteral("その名前の辞書ファイルはすでに存在します");
 const QString NotCreated = QStringLiteral("辞書ファイルを作成できませんでした\n");
-const QString NoDictionary = QStringLiteral("辞書ファイルを選択してください。");
 
 void click(Harness &h, const char *button) { h.click(Window::Form1, button); }
 QString label3(const Harness &h) { return h.control<QLabel>(Window::Form1, "Label3")->text(); }
@@ -159,8 +157,6 @@ private slots:
         click(h, "Command4");
         QVERIFY(h.module.DictionaryPath.empty());
         QCOMPARE(label3(h), QString());
-        click(h, "Command1");
-        QCOMPARE(h.messageBox.shown, QStringList{NoDictionary});
     }
 
     void dialogRemembersItsFileForOneLifeOfTheWindow()
@@ -270,25 +266,6 @@ private slots:
         QCOMPARE(isCondensed(label), condensed);
         const int width = QFontMetrics(label->font(), label).horizontalAdvance(path);
         QVERIFY2(width < label->contentsRect().width(), qPrintable(QString::number(width)));
-    }
-
-    void filterTextBecomesQtFilters_data()
-    {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QStringList>("qt");
-        QTest::newRow("description_shows_its_pattern") << "Tamberlo 辞書(*.tmb)|*.tmb"
-                                                        << QStringList{"Tamberlo 辞書(*.tmb)"};
-        QTest::newRow("description_without_pattern") << "Dictionaries|*.tmb" << QStringList{"Dictionaries (*.tmb)"};
-        QTest::newRow("several_patterns") << "Word lists|*.tmb;*.txt" << QStringList{"Word lists (*.tmb *.txt)"};
-        QTest::newRow("two_entries") << "A|*.a|B|*.b" << QStringList{"A (*.a)", "B (*.b)"};
-        QTest::newRow("empty") << "" << QStringList{};
-    }
-
-    void filterTextBecomesQtFilters()
-    {
-        QFETCH(QString, filter);
-        QFETCH(QStringList, qt);
-        QCOMPARE(qtNameFilters(filter), qt);
     }
 };
 

@@ -50,6 +50,7 @@ private slots:
         h.app.start();
         h.click(Window::Form1, qPrintable(button));
         QCOMPARE(h.messageBox.shown, QStringList{"辞書ファイルを選択してください。"});
+        QCOMPARE(h.messageBox.parent, h.app.window(Window::Form1));
         QVERIFY(h.app.window(Window::Form1)->isVisible());
         QCOMPARE(visibleWindows(h), 1);
     }
