@@ -139,27 +139,6 @@ TEST(CountEntries, RelativePathResolvesAgainstWorkingDirectory)
     EXPECT_EQ(readEntry("./rel.tmb", 1), "a");
 }
 
-TEST(SplitEntry, Pieces)
-{
-    using V = std::vector<std::string>;
-    EXPECT_EQ(splitEntry("dog<>犬"), (V{"dog", "犬"}));
-    EXPECT_EQ(splitEntry("a<>b<>c"), (V{"a", "b", "c"}));
-    EXPECT_EQ(splitEntry("word"), (V{"word"}));
-    EXPECT_EQ(splitEntry("<>"), (V{"", ""}));
-    EXPECT_EQ(splitEntry("<><>"), (V{"", "", ""}));
-    EXPECT_EQ(splitEntry("a<>"), (V{"a", ""}));
-    EXPECT_EQ(splitEntry("a<<>>b"), (V{"a<", ">b"}));
-    EXPECT_EQ(splitEntry("a<>>b"), (V{"a", ">b"}));
-    EXPECT_EQ(splitEntry("a< >b"), (V{"a< >b"}));
-    EXPECT_EQ(splitEntry("a\r\n<>b"), (V{"a\r\n", "b"}));
-}
-
-TEST(SplitEntry, EmptyLineHasNoPieces)
-{
-    EXPECT_TRUE(splitEntry("").empty());
-    EXPECT_EQ(splitEntry(" ").size(), 1u);
-}
-
 // What the drill shows of an entry: only the first 80 characters of word and meaning count, however
 // far the line goes on; a "<>" anywhere in it still makes the meaning.
 struct ShownRow {

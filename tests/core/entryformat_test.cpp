@@ -96,6 +96,27 @@ TEST(EntryPieceFailure, BlankLineHasNoWord)
     EXPECT_EQ(e.detail(), "空行です（「<>」がありません）");
 }
 
+TEST(SplitEntry, Pieces)
+{
+    using V = std::vector<std::string>;
+    EXPECT_EQ(splitEntry("dog<>犬"), (V{"dog", "犬"}));
+    EXPECT_EQ(splitEntry("a<>b<>c"), (V{"a", "b", "c"}));
+    EXPECT_EQ(splitEntry("word"), (V{"word"}));
+    EXPECT_EQ(splitEntry("<>"), (V{"", ""}));
+    EXPECT_EQ(splitEntry("<><>"), (V{"", "", ""}));
+    EXPECT_EQ(splitEntry("a<>"), (V{"a", ""}));
+    EXPECT_EQ(splitEntry("a<<>>b"), (V{"a<", ">b"}));
+    EXPECT_EQ(splitEntry("a<>>b"), (V{"a", ">b"}));
+    EXPECT_EQ(splitEntry("a< >b"), (V{"a< >b"}));
+    EXPECT_EQ(splitEntry("a\r\n<>b"), (V{"a\r\n", "b"}));
+}
+
+TEST(SplitEntry, EmptyLineHasNoPieces)
+{
+    EXPECT_TRUE(splitEntry("").empty());
+    EXPECT_EQ(splitEntry(" ").size(), 1u);
+}
+
 TEST(TextPrefix, AtMost80WholeCharactersThenAnEllipsis)
 {
     const std::string x80(80, 'x');
