@@ -139,7 +139,8 @@ private slots:
         QTest::addColumn<QString>("meaning");
         QTest::addColumn<QString>("message");
 
-        const QString loneSurrogate = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b");
+        // As a box's limit can leave it: the first half of a pair, at the end.
+        const QString loneSurrogate = QStringLiteral("ab") + QChar(0xD800);
         QTest::newRow("separator_in_word") << DogInu << Obstacle::None << "a<>b" << "x" << HoldsSeparator;
         QTest::newRow("lone_surrogate_would_be_written_as_question_mark")
             << DogInu << Obstacle::None << loneSurrogate << "x" << NotStorable;
