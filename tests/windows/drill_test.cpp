@@ -21,6 +21,7 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 #include <memory>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -191,9 +192,28 @@ std::unique_ptr<QtEventPump> pumpWithoutTimerFd(const MillisecondClock &clock)
     return pump;
 }
 
+// Closes stdin for as long as it lives, so that the next descriptor made is 0; stdin comes back after.
+class StdinAside {
+public:
+    StdinAside() : m_stdin(::dup(0)) { ::close(0); }
+    ~StdinAside()
+    {
+        ::dup2(m_stdin, 0);
+        ::close(m_stdin);
+    }
+    StdinAside(const StdinAside &) = delete;
+    StdinAside &operator=(const StdinAside &) = delete;
+
+private:
+    int m_stdin;
+};
+
+enum class PumpKind { TimerFd, TimerFdAtZero, FallbackTimer };
+
 } // namespace
 
 Q_DECLARE_METATYPE(QList<Turn>)
+Q_DECLARE_METATYPE(PumpKind)
 
 class DrillTest : public QObject {
     Q_OBJECT
@@ -548,13 +568,14 @@ private slots:
 
     void pumpWakesAtItsDeadline_data()
     {
-        QTest::addColumn<bool>("timerFd");
+        QTest::addColumn<PumpKind>("kind");
         QTest::addColumn<QList<Turn>>("turns");
         constexpr qint64 Far = 600000;
-        for (bool timerFd : {true, false}) {
-            const QByteArray how = timerFd ? "timerfd_" : "fallback_timer_";
+        // Descriptor 0 is a timerfd like any other where the program was started with stdin closed.
+        for (auto [kind, how] : {std::pair(PumpKind::TimerFd, "timerfd_"), std::pair(PumpKind::TimerFdAtZero, "timerfd_0_"),
+                                 std::pair(PumpKind::FallbackTimer, "fallback_timer_")}) {
             auto row = [&](const char *name, const QList<Turn> &turns) {
-                QTest::newRow((how + name).constData()) << timerFd << turns;
+                QTest::newRow((QByteArray(how) + name).constData()) << kind << turns;
             };
             row("at_the_deadline_no_wait", {{1000, 1000, false}});
             // The wake-up set on the first turn stands, however the clock reads later.
@@ -568,10 +589,14 @@ private slots:
     // its wake-up would wait on until the long watchdog.
     void pumpWakesAtItsDeadline()
     {
-        QFETCH(bool, timerFd);
+        QFETCH(PumpKind, kind);
         QFETCH(QList<Turn>, turns);
         FakeClock clock;
-        std::unique_ptr<QtEventPump> pump = timerFd ? std::make_unique<QtEventPump>(clock) : pumpWithoutTimerFd(clock);
+        std::optional<StdinAside> stdinAside;
+        if (kind == PumpKind::TimerFdAtZero)
+            stdinAside.emplace();
+        const std::unique_ptr<QtEventPump> pump =
+            kind == PumpKind::FallbackTimer ? pumpWithoutTimerFd(clock) : std::make_unique<QtEventPump>(clock);
         if (!pump)
             QSKIP("a timerfd was had even without a descriptor to spare");
         QCoreApplication::processEvents();
@@ -596,9 +621,11 @@ private slots:
         QCOMPARE(idleTurns, 1);
     }
 
+    // Descriptor 0 included.
     void pumpGivesBackItsDescriptor()
     {
         FakeClock clock;
+        const StdinAside stdinAside;
         const qsizetype open = QDir(QStringLiteral("/proc/self/fd")).count();
         { QtEventPump pump(clock); }
         QCOMPARE(QDir(QStringLiteral("/proc/self/fd")).count(), open);
