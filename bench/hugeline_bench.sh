@@ -12,6 +12,7 @@ for tool in Xvfb xdotool xwininfo; do
     command -v "$tool" >/dev/null || { echo "hugeline_bench: skipped, $tool is not installed"; exit 0; }
 done
 . "$root/tests/e2e/lib.sh"
+. "$root/tests/e2e/drilllib.sh"
 binary=$(realpath "${1:?usage: bench/hugeline_bench.sh BINARY DICTIONARY_BENCH}")
 counter=$(realpath "${2:?usage: bench/hugeline_bench.sh BINARY DICTIONARY_BENCH}")
 export QT_LOGGING_RULES="tamberlo.drill.debug=true"
@@ -24,19 +25,10 @@ report_shown() { visible_other "$DRILL" >/dev/null; }
 
 # measure FILE word|report: sets MS (開始 to the first word or to the report) and MIB (peak memory then).
 measure() {
-    start_app "$binary"
-    local menu
-    menu=$(wait_window)
-    choose_file "$menu" "$1"
-    click "$menu" $(centre_of 240 1200 1575 375) # 暗記開始
-    DRILL=$(wait_other_window "$menu")
-    wait_unmapped "$menu"
-    click "$DRILL" $(centre_of 2160 2640 495 420) # the speed box
-    xdotool key ctrl+a BackSpace
-    xdotool type 0
+    open_drill "$binary" "$1" 0
     local start
     start=$(now_us)
-    click "$DRILL" $(centre_of 4320 2640 1215 495) # 開始
+    press_start
     poll 300 "$2_shown" || fail "no $2 within 300 s"
     MS=$(awk -v us=$(($(now_us) - start)) 'BEGIN { printf "%.0f", us / 1000 }')
     MIB=$(peak_mib)

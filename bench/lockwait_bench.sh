@@ -16,42 +16,7 @@ done
 . "$root/tests/e2e/entrylib.sh"
 binary=$(realpath "${1:?usage: bench/lockwait_bench.sh BINARY}")
 
-# x11 cover X Y W H SECONDS: a red window over that part of the screen for a while.
-# x11 pixel X Y: the colour of a point of the screen, as rrggbb.
-x11() {
-    /usr/bin/python3 - "$@" <<'EOF'
-import ctypes, sys, time
-x = ctypes.CDLL("libX11.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x.XDefaultRootWindow.restype = ctypes.c_ulong
-x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-x.XCreateSimpleWindow.restype = ctypes.c_ulong
-x.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
-                                  ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
-x.XMapRaised.argtypes = x.XDestroyWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-x.XGetImage.restype = ctypes.c_void_p
-x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
-                        ctypes.c_ulong, ctypes.c_int]
-x.XGetPixel.restype = ctypes.c_ulong
-x.XGetPixel.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int]
-display = x.XOpenDisplay(None)
-rootw = x.XDefaultRootWindow(display)
-args = [int(a) if a.isdigit() else a for a in sys.argv[2:]]
-if sys.argv[1] == "cover":
-    xx, yy, w, h = args[:4]
-    win = x.XCreateSimpleWindow(display, rootw, xx, yy, w, h, 0, 0, 0xff0000)
-    x.XMapRaised(display, win)
-    x.XSync(display, 0)
-    time.sleep(float(sys.argv[6]))
-    x.XDestroyWindow(display, win)
-    x.XSync(display, 0)
-else:
-    image = x.XGetImage(display, rootw, args[0], args[1], 1, 1, 0xffffffff, 2)  # ZPixmap
-    print("%06x" % (x.XGetPixel(image, 0, 0) & 0xffffff))
-EOF
-}
+x11() { /usr/bin/python3 "$E2E_DIR/x11.py" "$@"; }
 
 now_us() { echo $((${EPOCHREALTIME/./})); }
 ms_since() { awk -v us=$(($(now_us) - $1)) 'BEGIN { printf "%.0f", us / 1000 }'; }
@@ -77,12 +42,9 @@ trap 'let_go; cleanup' EXIT
 
 # open_entry: the word entry window on the dictionary, with a pair typed; sets ENTRY.
 open_entry() {
-    start_app "$binary"
-    local menu
-    menu=$(wait_window)
-    choose_file "$menu" "$dictionary"
-    click "$menu" $(centre_of 2280 1200 1575 375) # 単語追加
-    ENTRY=$(next_window "$menu")
+    open_menu "$binary" "$dictionary"
+    click "$MENU" $(centre_of 2280 1200 1575 375) # 単語追加
+    ENTRY=$(next_window "$MENU")
     type_into "$ENTRY" 1320 360 4935 375 dog
     type_into "$ENTRY" 1320 1080 4935 375 inu
 }

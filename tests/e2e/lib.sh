@@ -3,6 +3,7 @@
 set -euo pipefail
 
 E2E_TMP=$(mktemp -d)
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 XVFB_PID=""
 APP_PID=""
 
@@ -147,4 +148,12 @@ wait_exit() {
     EXIT_STATUS=0
     wait "$APP_PID" || EXIT_STATUS=$?
     APP_PID=""
+}
+
+# open_menu BINARY DICTIONARY [WORKDIR]: starts the program and picks the dictionary in the file
+# dialog. Sets MENU to the main menu.
+open_menu() {
+    start_app "$1" "${3:-$E2E_TMP}"
+    MENU=$(wait_window)
+    choose_file "$MENU" "$2"
 }

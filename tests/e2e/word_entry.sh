@@ -12,9 +12,8 @@ dictionary="$E2E_TMP/dictionaries/mine.tmb"
 : >"$dictionary"
 
 start_xvfb
-start_app "$binary" "$E2E_TMP/start"
-menu=$(wait_window)
-choose_file "$menu" "$dictionary"
+open_menu "$binary" "$dictionary" "$E2E_TMP/start"
+menu=$MENU
 
 click "$menu" $(centre_of 2280 1200 1575 375) # 単語追加
 entry=$(next_window "$menu")
