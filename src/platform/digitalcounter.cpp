@@ -3,7 +3,7 @@
 namespace tamberlo {
 
 namespace {
-// Room for every count from 0 to 32767 (the leading blank of the number text is not drawn).
+// Room for every count from 0 to 32767; the number text's leading blank is not drawn.
 constexpr int DigitsShown = 5;
 } // namespace
 
@@ -28,8 +28,7 @@ DigitalCounter::DigitalCounter(QWidget *parent)
 void DigitalCounter::setValue(const QString &numberText)
 {
     m_value = numberText;
-    const QString shown = numberText.size() > DigitsShown ? numberText.trimmed() : numberText;
-    display(shown);
+    display(numberText.trimmed());
     setAccessibleName(numberText.trimmed());
 }
 

@@ -73,6 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineRule, testing::Values(
     LineRow{"lone_cr", "a\rb\r", {"a", "b"}},
     LineRow{"lone_cr_then_crlf", "a\r\r\n", {"a", ""}},
     LineRow{"only_cr", "\r", {""}},
+    LineRow{"only_crlf", "\r\n", {""}},
     LineRow{"lf_only_is_one_line", "a\nb\nc\n", {"a\nb\nc\n"}},
     LineRow{"only_lf", "\n", {"\n"}},
     LineRow{"lf_after_crlf_starts_a_line", "a\r\n\n", {"a", "\n"}},

@@ -64,6 +64,7 @@ TEST_P(NumericValue, Is)
 constexpr double Inf = std::numeric_limits<double>::infinity();
 
 INSTANTIATE_TEST_SUITE_P(Rows, NumericValue, testing::Values(
+    ValueRow{"hex_letters_either_case", "&HaFfA", 0xAFFA},
     ValueRow{"tab_and_line_feed_ignored", " 1\t2\n3 ", 123},
     ValueRow{"blank_between_sign_and_digits", "- 2", -2},
     ValueRow{"blank_inside_exponent", "1 e 2", 100},

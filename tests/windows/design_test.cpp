@@ -426,6 +426,7 @@ private slots:
         DigitalCounter counter;
         counter.setValue(numberText);
         QVERIFY(!counter.checkOverflow(numberText.trimmed().toInt()));
+        QCOMPARE(counter.intValue(), numberText.trimmed().toInt());
         QCOMPARE(counter.value(), numberText);
         QCOMPARE(counter.accessibleName(), numberText.trimmed());
     }
