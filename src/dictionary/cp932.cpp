@@ -63,11 +63,12 @@ bool encodeOne(std::string_view utf8Char, std::string &out)
     std::size_t inLeft = utf8Char.size();
     char *o = buffer;
     std::size_t outLeft = sizeof buffer;
-    if (iconv(encoder(), &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1) || o == buffer)
+    if (iconv(encoder(), &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1))
         return false;
     const std::string_view encoded(buffer, static_cast<std::size_t>(o - buffer));
     // glibc also folds look-alikes (U+00A5 -> 0x5C, U+301C -> 0x8160, ...) and drops the tag characters
-    // U+E0000-U+E007F; such a character would come back as another one, so it counts as unencodable.
+    // U+E0000-U+E007F; such a character would come back as another one or as nothing, so it counts
+    // as unencodable.
     if (decodeCp932(encoded) != utf8Char)
         return false;
     out += encoded;
