@@ -151,7 +151,7 @@ void setUpWindow(QWidget *window, const char *name, int widthTwips, int heightTw
     window->setObjectName(QLatin1String(name));
     window->setWindowTitle(ApplicationTitle);
     window->setWindowIcon(programIcon());
-    window->setAutoFillBackground(true);
+    // A top-level window always fills its ground from the palette.
     QPalette colours = window->palette();
     colours.setColor(QPalette::Window, Qt::white);
     window->setPalette(colours);

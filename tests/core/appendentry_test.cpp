@@ -48,6 +48,24 @@ TEST(AppendEntry, CreatesAMissingFile)
     EXPECT_EQ(fileBytes(dir.file("fresh.tmb")), DogInuLine);
 }
 
+// Started with standard input closed, the program gets descriptor 0 for the dictionary: it must be
+// closed like any other, or its lock would outlive the append and shut out the next one.
+TEST(AppendEntry, LetsGoOfDescriptorZero)
+{
+    TempDir dir;
+    const std::string path = dir.file("d.tmb");
+    Child child([&]() -> std::string {
+        encodeCp932("犬"); // the converter's own files are opened before descriptor 0 is free
+        ::close(0);
+        for (const char *which : {"first", "second"})
+            if (appendEntry(path, "dog", "犬", [] { return false; }).outcome != AppendOutcome::Appended)
+                return std::string("the ") + which + " append was refused";
+        return ::fcntl(0, F_GETFD) == -1 ? "" : "descriptor 0 left open";
+    });
+    EXPECT_EQ(child.result(), "");
+    EXPECT_EQ(fileBytes(path), DogInuLine + DogInuLine);
+}
+
 TEST(AppendEntry, WritesWhatItIsGivenUnchecked)
 {
     TempDir dir;
