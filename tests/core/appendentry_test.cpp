@@ -371,4 +371,31 @@ TEST(AppendWriteFailure, RefusedWriteNamesTheSystemReason)
     EXPECT_EQ(appendEntry(path, "dog", "犬").reason, systemReason(EFBIG));
 }
 
+// Another program that appends without the lock, just as a write of ours is refused: its bytes stay,
+// and so do ours before them, as the report says.
+rlimit g_noLimit{};
+int g_otherWriter = -1;
+
+TEST(AppendWriteFailure, BytesAnotherProgramAddsMeanwhileStay)
+{
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", "a<>b\r\n");
+    ::getrlimit(RLIMIT_FSIZE, &g_noLimit);
+    g_otherWriter = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    AppendResult result{AppendOutcome::Appended, {}};
+    {
+        FileSizeLimit limit(9); // "dog" fits, the rest is refused
+        if (!limit.ok())
+            GTEST_SKIP() << "cannot lower RLIMIT_FSIZE";
+        std::signal(SIGXFSZ, [](int) {
+            ::setrlimit(RLIMIT_FSIZE, &g_noLimit);
+            [[maybe_unused]] const ssize_t n = ::write(g_otherWriter, "X", 1);
+        });
+        result = appendEntry(path, "dog", "犬");
+    }
+    ::close(g_otherWriter);
+    EXPECT_EQ(result.reason, systemReason(EFBIG) + "（書き込んだ分を取り消せませんでした）");
+    EXPECT_EQ(fileBytes(path), "a<>b\r\ndogX");
+}
+
 } // namespace
