@@ -30,7 +30,7 @@ void condenseToFit(QWidget *control, const QString &text, int room)
 {
     QFont font = control->font();
     const int natural = textWidth(font, control, text);
-    if (natural < room)
+    if (natural < room || natural == 0) // nothing to draw needs no room, even in a control of none
         return;
     int stretch = std::max<int>(QFont::UltraCondensed, 100 * (room - 1) / natural);
     font.setStretch(stretch);

@@ -1,6 +1,7 @@
 // Each window against its design: texts, fonts, colours, visibility, the places the design relates, and fixed texts that fit.
 
 #include "contrast.h"
+#include "controls.h"
 #include "digitalcounter.h"
 #include "fakes.h"
 #include "fonts.h"
@@ -264,6 +265,32 @@ private slots:
         const int cut = inkColumns(control);
         QVERIFY2(cut < inkWithRoomToSpare(), "condensed although its natural face fits");
         QVERIFY2(ink * 10 >= cut * 9, qPrintable(QStringLiteral("condensed to %1 px of %2").arg(ink).arg(cut)));
+    }
+
+    // The fit's edge: a caption keeps its face with a pixel to spare, and is condensed without one.
+    void captionAtTheEdgeOfItsRoom_data()
+    {
+        QTest::addColumn<int>("spare");
+        QTest::addColumn<bool>("condensed");
+        QTest::newRow("pixel_to_spare") << 1 << false;
+        QTest::newRow("exactly_as_wide") << 0 << true;
+    }
+
+    void captionAtTheEdgeOfItsRoom()
+    {
+        QFETCH(int, spare);
+        QFETCH(bool, condensed);
+        QWidget window;
+        QLabel *label = makeLabel(&window, "Label1", {});
+        const QString text = QStringLiteral("辞書を選択してください");
+        const QFontMetrics metrics(label->font(), label);
+        const int width = metrics.horizontalAdvance(text);
+        QVERIFY(metrics.boundingRect(text).right() < width); // no ink beyond the advance
+        label->setFixedWidth(width + spare);
+        setCaption(label, text);
+        QCOMPARE(label->font().stretch() != QFont::AnyStretch, condensed);
+        if (condensed)
+            QVERIFY(QFontMetrics(label->font(), label).horizontalAdvance(text) < width);
     }
 
     // Places the design relates rather than gives: the drill's shared corner, the label a row lower
