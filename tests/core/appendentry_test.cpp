@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -370,6 +371,53 @@ TEST(AppendWriteFailure, RefusedWriteNamesTheSystemReason)
         GTEST_SKIP() << "cannot lower RLIMIT_FSIZE";
     EXPECT_EQ(appendEntry(path, "dog", "犬").reason, systemReason(EFBIG));
 }
+
+std::atomic<int> g_fsyncError{0};
+
+} // namespace
+
+extern "C" int __real_fsync(int fd);
+extern "C" int __wrap_fsync(int fd)
+{
+    if (const int err = g_fsyncError.load()) {
+        errno = err;
+        return -1;
+    }
+    return __real_fsync(fd);
+}
+
+namespace {
+
+struct FlushRow {
+    std::string name;
+    int error;
+    AppendOutcome outcome;
+    std::string after;
+};
+
+std::ostream &operator<<(std::ostream &os, const FlushRow &row) { return os << row.name; }
+
+class AppendFlush : public testing::TestWithParam<FlushRow> {};
+
+// A save is done once flushed: a failed flush is reported and its bytes taken back, except where
+// the file system cannot flush at all (EINVAL) and the write alone is all there is.
+TEST_P(AppendFlush, FailureIsReportedAndTakenBack)
+{
+    const auto &row = GetParam();
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", "a<>b\r\n");
+    g_fsyncError = row.error;
+    const AppendResult result = appendEntry(path, "dog", "犬");
+    g_fsyncError = 0;
+    EXPECT_EQ(result.outcome, row.outcome);
+    EXPECT_EQ(result.reason, row.outcome == AppendOutcome::Appended ? "" : systemReason(row.error));
+    EXPECT_EQ(fileBytes(path), row.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, AppendFlush, testing::Values(
+    FlushRow{"io_error", EIO, AppendOutcome::NotWritten, "a<>b\r\n"},
+    FlushRow{"cannot_flush_here", EINVAL, AppendOutcome::Appended, "a<>b\r\n" + DogInuLine}
+), [](const auto &info) { return info.param.name; });
 
 // Another program that appends without the lock, just as a write of ours is refused: its bytes stay,
 // and so do ours before them, as the report says.

@@ -267,30 +267,37 @@ private slots:
         QVERIFY2(ink * 10 >= cut * 9, qPrintable(QStringLiteral("condensed to %1 px of %2").arg(ink).arg(cut)));
     }
 
-    // The fit's edge: a caption keeps its face with a pixel to spare, and is condensed without one.
+    // The fit's edges: a caption keeps its face with a pixel to spare, is condensed without one, and
+    // goes no narrower than the narrowest face however little room it has.
     void captionAtTheEdgeOfItsRoom_data()
     {
+        QTest::addColumn<int>("quarters"); // of the caption's natural width
         QTest::addColumn<int>("spare");
-        QTest::addColumn<bool>("condensed");
-        QTest::newRow("pixel_to_spare") << 1 << false;
-        QTest::newRow("exactly_as_wide") << 0 << true;
+        QTest::addColumn<int>("stretch"); // 0: as it is; -1: condensed, but not to the narrowest face
+        QTest::newRow("pixel_to_spare") << 4 << 1 << int(QFont::AnyStretch);
+        QTest::newRow("exactly_as_wide") << 4 << 0 << -1;
+        QTest::newRow("a_quarter_as_wide") << 1 << 0 << int(QFont::UltraCondensed);
     }
 
     void captionAtTheEdgeOfItsRoom()
     {
+        QFETCH(int, quarters);
         QFETCH(int, spare);
-        QFETCH(bool, condensed);
+        QFETCH(int, stretch);
         QWidget window;
         QLabel *label = makeLabel(&window, "Label1", {});
         const QString text = QStringLiteral("辞書を選択してください");
         const QFontMetrics metrics(label->font(), label);
         const int width = metrics.horizontalAdvance(text);
         QVERIFY(metrics.boundingRect(text).right() < width); // no ink beyond the advance
-        label->setFixedWidth(width + spare);
+        label->setFixedWidth(width * quarters / 4 + spare);
         setCaption(label, text);
-        QCOMPARE(label->font().stretch() != QFont::AnyStretch, condensed);
-        if (condensed)
+        if (stretch >= 0) {
+            QCOMPARE(label->font().stretch(), stretch);
+        } else {
+            QVERIFY(label->font().stretch() > QFont::UltraCondensed);
             QVERIFY(QFontMetrics(label->font(), label).horizontalAdvance(text) < width);
+        }
     }
 
     // Places the design relates rather than gives: the drill's shared corner, the label a row lower
