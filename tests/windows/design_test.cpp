@@ -300,6 +300,21 @@ private slots:
         }
     }
 
+    // Ink that overhangs the advance, as an italic's last stroke does, needs room too: with room for
+    // all but its last column the caption is condensed.
+    void overhangingInkNeedsRoom()
+    {
+        QWidget window;
+        QLabel *label = makeLabel(&window, "Label1", {{}, {}, designFont(TimesNewRoman, 48, Weight::Bold, Slant::Italic)});
+        const QString text = QStringLiteral("f");
+        const QFontMetrics metrics(label->font(), label);
+        const int lastInk = metrics.boundingRect(text).right();
+        QVERIFY2(lastInk > metrics.horizontalAdvance(text), "the stroke does not overhang");
+        label->setFixedWidth(lastInk);
+        setCaption(label, text);
+        QVERIFY(label->font().stretch() != QFont::AnyStretch);
+    }
+
     // Places the design relates rather than gives: the drill's shared corner, the label a row lower
     // and the label that runs past the window's edge. Every other place is its constructor's twips,
     // which the end-to-end tests click.

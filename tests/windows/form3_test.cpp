@@ -8,6 +8,7 @@
 #include "testmain.h"
 
 #include <QLineEdit>
+#include <QTimer>
 #include <cerrno>
 #include <sys/file.h>
 
@@ -170,8 +171,14 @@ private slots:
         }
         // A lock belongs to an open file: one more open of the dictionary stands for another program.
         QFile holder(e.path);
-        if (obstacle == Obstacle::LockedElsewhere)
+        if (obstacle == Obstacle::LockedElsewhere) {
             QVERIFY(holder.open(QIODevice::ReadOnly) && ::flock(holder.handle(), LOCK_EX) == 0);
+            // Clicks while the lock is awaited are not taken: 戻る would delete the window under the wait.
+            QTimer::singleShot(0, e.window(), [&e] {
+                e.h.click(Window::Form3, "Command1");
+                e.h.click(Window::Form3, "Command2");
+            });
+        }
 
         e.registerPair(word, meaning);
         QCOMPARE(e.h.messageBox.shown, QStringList{message});
