@@ -28,8 +28,9 @@ DigitalCounter::DigitalCounter(QWidget *parent)
 void DigitalCounter::setValue(const QString &numberText)
 {
     m_value = numberText;
-    display(numberText.trimmed());
-    setAccessibleName(numberText.trimmed());
+    const QString number = numberText.trimmed();
+    display(number);
+    setAccessibleName(number);
 }
 
 } // namespace tamberlo

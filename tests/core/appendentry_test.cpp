@@ -421,14 +421,14 @@ INSTANTIATE_TEST_SUITE_P(Rows, AppendFlush, testing::Values(
 
 // Another program that appends without the lock, just as a write of ours is refused: its bytes stay,
 // and so do ours before them, as the report says.
-rlimit g_noLimit{};
+rlimit g_limitBefore{};
 int g_otherWriter = -1;
 
 TEST(AppendWriteFailure, BytesAnotherProgramAddsMeanwhileStay)
 {
     TempDir dir;
     const std::string path = dir.write("d.tmb", "a<>b\r\n");
-    ::getrlimit(RLIMIT_FSIZE, &g_noLimit);
+    ::getrlimit(RLIMIT_FSIZE, &g_limitBefore);
     g_otherWriter = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     AppendResult result{AppendOutcome::Appended, {}};
     {
@@ -436,7 +436,7 @@ TEST(AppendWriteFailure, BytesAnotherProgramAddsMeanwhileStay)
         if (!limit.ok())
             GTEST_SKIP() << "cannot lower RLIMIT_FSIZE";
         std::signal(SIGXFSZ, [](int) {
-            ::setrlimit(RLIMIT_FSIZE, &g_noLimit);
+            ::setrlimit(RLIMIT_FSIZE, &g_limitBefore);
             [[maybe_unused]] const ssize_t n = ::write(g_otherWriter, "X", 1);
         });
         result = appendEntry(path, "dog", "犬");
