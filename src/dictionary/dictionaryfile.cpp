@@ -8,8 +8,6 @@
 #include "runtimeerror.h"
 #include "systemreason.h"
 
-#include <algorithm>
-#include <thread>
 #include <utility>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -58,26 +56,6 @@ void scanEntry(const std::string &path, std::int16_t n, const std::function<void
     if (!found)
         throw RuntimeError(ErrorKind::InputPastEndOfFile, path, n,
                            std::to_string(n) + "行目を読もうとしましたが、ファイルの行はそれより少なくなっています");
-}
-
-// Takes the exclusive lock without ever blocking in the kernel: 0, or the errno that stopped it,
-// EWOULDBLOCK when the holder kept it for LockPatience or whileLocked gave up.
-int lockExclusive(int fd, const WhileLocked &whileLocked)
-{
-    // Another instance of this program lets go within a millisecond: look again soon, then less often.
-    std::chrono::microseconds pause{100};
-    const auto deadline = std::chrono::steady_clock::now() + LockPatience;
-    for (;;) {
-        if (retryOnEintr([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) == 0)
-            return 0;
-        const int err = errno;
-        if (err != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
-            return err;
-        std::this_thread::sleep_for(pause);
-        pause = std::min(2 * pause, std::chrono::microseconds{10'000});
-        if (whileLocked && !whileLocked())
-            return EWOULDBLOCK;
-    }
 }
 
 AppendResult notWritten(std::string reason)
@@ -179,8 +157,7 @@ std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n
     return pieces;
 }
 
-AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning,
-                         const WhileLocked &whileLocked)
+AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning)
 {
     // Encoded apart: a broken sequence at the end of the word must not pair up with the meaning.
     const Cp932Encoding encodedWord = encodeCp932(word);
@@ -199,9 +176,13 @@ AppendResult appendEntry(const std::string &path, const std::string &word, const
         return notWritten(systemReason(errno));
     const File file(fd);
     // Every append, in this program or another instance, holds the lock from the line-end check and
-    // the count to the end of the write; the lock goes with the descriptor.
-    if (const int err = lockExclusive(fd, whileLocked); err != 0)
-        return notWritten(systemReason(err));
+    // the count to the end of the write; the lock goes with the descriptor. Never waited for in the
+    // kernel: the caller decides how long to go on trying.
+    if (retryOnEintr([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
+        if (errno == EWOULDBLOCK)
+            return {AppendOutcome::Locked, lockHeldReason()};
+        return notWritten(systemReason(errno));
+    }
     if (::fstat(fd, &st) != 0)
         return notWritten(systemReason(errno));
     if (std::string refusal = notRegularReason(st); !refusal.empty())

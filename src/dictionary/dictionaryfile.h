@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,33 +37,28 @@ std::string readEntry(const std::string &path, std::int16_t n);
 // bytes those two prefixes need are kept. Fails as readEntry does.
 std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n);
 
-enum class AppendOutcome { Appended, DictionaryFull, NotWritten };
+enum class AppendOutcome { Appended, DictionaryFull, Locked, NotWritten };
 
 struct AppendResult {
     AppendOutcome outcome;
-    std::string reason; // why NotWritten
+    std::string reason; // why NotWritten or Locked
 };
 
-// How long an append goes on trying for the lock while another program holds it. Another instance of
-// this program holds it well under a millisecond, so a longer hold is a stranger's or a stuck one.
+// How long a caller goes on trying an append that finds the lock held. Another instance of this
+// program holds it well under a millisecond, so a longer hold is a stranger's or a stuck one.
 inline constexpr std::chrono::milliseconds LockPatience{2000};
-
-// Called between tries while the lock is held elsewhere, at least every 10 ms: where the window
-// handles its events; false gives up at once.
-using WhileLocked = std::function<bool()>;
 
 // Appends word "<>" meaning CR LF and flushes it to disk; if the file's last line lacks a line end,
 // CR LF is written first. Other appends (another instance of the program, say) are shut out by an
 // exclusive flock from the line-end check and the count to the end of the write; readers take no
-// lock and read a half-written last line by the line rule. A lock held elsewhere for LockPatience is
-// NotWritten with systemReason(EWOULDBLOCK). DictionaryFull, writing nothing, when the
+// lock and read a half-written last line by the line rule. The lock is tried once, never waited for:
+// held elsewhere, the append is Locked with lockHeldReason() and writes nothing. DictionaryFull, writing nothing, when the
 // file as it is holds 32767 lines or more. Anything that is not a regular file is refused at once.
 // A failed write is taken back, as far as its bytes are still the file's end.
 // Not promised: a kill -9 in the middle of one write() of a line longer than a page can leave part
 // of that line (the windows' field limits keep lines far shorter).
 // Characters code page 932 cannot hold are the caller's to refuse beforehand (see cp932.h); here
 // they are NotWritten.
-AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning,
-                         const WhileLocked &whileLocked = {});
+AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning);
 
 } // namespace tamberlo

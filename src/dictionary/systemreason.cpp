@@ -53,14 +53,17 @@ const char *japanese(int err)
         return "ディスクの使用量の上限を超えました";
     case ETXTBSY:
         return "実行中のプログラムが使っているファイルです";
-    case EWOULDBLOCK: // the lock on the dictionary (EAGAIN is the same number here)
-        return "ほかのプログラムが辞書を使っています";
     default:
         return nullptr;
     }
 }
 
 } // namespace
+
+std::string lockHeldReason()
+{
+    return "ほかのプログラムが辞書を使っています（" + systemText(EWOULDBLOCK) + "）";
+}
 
 std::string systemReason(int err)
 {

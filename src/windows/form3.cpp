@@ -11,11 +11,10 @@
 #include "textbytes.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScopedValueRollback>
+#include <QTimer>
 
 namespace tamberlo {
 
@@ -47,6 +46,11 @@ Form3::Form3(Shell &shell, Module1 &module, QWidget *parent)
 
     connect(Command1, &QPushButton::clicked, this, guarded(m_shell, [this] { onCommand1Clicked(); }));
     connect(Command2, &QPushButton::clicked, this, guarded(m_shell, [this] { onCommand2Clicked(); }));
+    // Another instance lets go of the lock within a millisecond; a stranger's hold is tried again soon.
+    m_lockRetry = new QTimer(this);
+    m_lockRetry->setSingleShot(true);
+    m_lockRetry->setInterval(5);
+    connect(m_lockRetry, &QTimer::timeout, this, guarded(m_shell, [this] { tryToAppend(); }));
 }
 
 void Form3::onLoad()
@@ -63,8 +67,6 @@ void Form3::closeEvent(QCloseEvent *event)
 
 void Form3::onCommand1Clicked()
 {
-    if (m_waitingForLock)
-        return;
     const QString missing = QStringLiteral("未記入欄があります");
     if (Text1->text().isEmpty()) {
         m_shell.message(missing);
@@ -87,36 +89,58 @@ void Form3::onCommand1Clicked()
         m_shell.message(QStringLiteral("辞書ファイルに保存できない文字が含まれています"));
         return;
     }
+    m_pending = {Text1->text(), Text2->text(), word, meaning, std::chrono::steady_clock::now() + LockPatience};
+    tryToAppend();
+}
+
+void Form3::tryToAppend()
+{
     // Full or not is decided from the file itself: another writer may have filled it since load.
-    const AppendResult result = [&] {
-        // While another program holds the dictionary the window stays painted and its close box works.
-        const QScopedValueRollback<bool> waiting(m_waitingForLock, true);
-        return appendEntry(m_module.DictionaryPath, word, meaning, [this] {
-            QCoreApplication::processEvents();
-            return !m_shell.hasEnded();
-        });
-    }();
+    const AppendResult result = appendEntry(m_module.DictionaryPath, m_pending.word, m_pending.meaning);
+    const bool locked = result.outcome == AppendOutcome::Locked;
+    // While another program holds the dictionary the window stays live; 登録 and 戻る wait with it.
+    if (locked && std::chrono::steady_clock::now() < m_pending.giveUpAt) {
+        setWaitingForLock(true);
+        m_lockRetry->start();
+        return;
+    }
+    setWaitingForLock(false);
     switch (result.outcome) {
     case AppendOutcome::Appended:
         break;
     case AppendOutcome::DictionaryFull:
         m_shell.message(QStringLiteral("辞書がいっぱいです。これ以上登録できません"));
         return;
+    case AppendOutcome::Locked:
     case AppendOutcome::NotWritten:
         m_shell.message(QStringLiteral("登録できませんでした\n") + QString::fromStdString(result.reason));
         return;
     }
-    Text1->setText(QString());
-    Text2->setText(QString());
+    // Text typed while the lock was awaited is the user's next entry: only what was saved is cleared.
+    if (Text1->text() == m_pending.wordText)
+        Text1->setText(QString());
+    if (Text2->text() == m_pending.meaningText)
+        Text2->setText(QString());
     WordCount = addInt16(WordCount, 1, m_module.DictionaryPath);
     CtlDigital1->setValue(QString::fromStdString(numberText(WordCount)));
     m_shell.message(QStringLiteral("登録しました"));
 }
 
+void Form3::setWaitingForLock(bool waiting)
+{
+    if (Command1->isEnabled() != waiting)
+        return;
+    // Disabling the focused button would pass the focus on; it comes back when the wait ends.
+    if (waiting)
+        m_focusBeforeWait = focusWidget();
+    Command1->setEnabled(!waiting);
+    Command2->setEnabled(!waiting);
+    if (!waiting && m_focusBeforeWait)
+        m_focusBeforeWait->setFocus();
+}
+
 void Form3::onCommand2Clicked()
 {
-    if (m_waitingForLock)
-        return;
     m_shell.unloadWindow(Window::Form3);
     m_shell.showWindow(Window::Form1);
 }

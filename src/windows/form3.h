@@ -1,11 +1,16 @@
 #pragma once
 
+#include <QPointer>
+#include <QString>
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
+#include <string>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 namespace tamberlo {
 
@@ -28,14 +33,22 @@ protected:
 private:
     void onCommand1Clicked(); // 登録: register the word and its meaning
     void onCommand2Clicked(); // 戻る: back to the main menu
+    void tryToAppend(); // one try of the pending registration; retried while another program holds the lock
+    void setWaitingForLock(bool waiting);
 
     Shell &m_shell;
     Module1 &m_module;
 
     // Entries in the dictionary as far as this window knows.
     std::int16_t WordCount = 0;
-    // 登録 is waiting for another program to let go of the dictionary: events run, the buttons do nothing.
-    bool m_waitingForLock = false;
+    // The registration 登録 is trying to save, as typed and as stored.
+    struct Pending {
+        QString wordText, meaningText;
+        std::string word, meaning;
+        std::chrono::steady_clock::time_point giveUpAt;
+    } m_pending;
+    QTimer *m_lockRetry;
+    QPointer<QWidget> m_focusBeforeWait;
 
     QLineEdit *Text1; // empty: the English word, at most 15 characters
     QLineEdit *Text2; // empty: the Japanese meaning, at most 20 characters

@@ -4,11 +4,12 @@
 #include "dictionaryfile.h"
 #include "digitalcounter.h"
 #include "entryformat.h"
+#include "systemreason.h"
 #include "fakes.h"
 #include "testmain.h"
 
 #include <QLineEdit>
-#include <QTimer>
+#include <QPushButton>
 #include <cerrno>
 #include <sys/file.h>
 
@@ -150,7 +151,8 @@ private slots:
         QTest::newRow("directory_in_its_place")
             << DogInu << Obstacle::DirectoryInItsPlace << "cat" << "猫" << NotWritten + reason(EISDIR);
         QTest::newRow("locked_by_another_program")
-            << DogInu << Obstacle::LockedElsewhere << "cat" << "猫" << NotWritten + reason(EWOULDBLOCK);
+            << DogInu << Obstacle::LockedElsewhere << "cat" << "猫"
+            << NotWritten + QString::fromStdString(lockHeldReason());
     }
 
     void refusedRegistrationChangesNothing()
@@ -171,16 +173,18 @@ private slots:
         }
         // A lock belongs to an open file: one more open of the dictionary stands for another program.
         QFile holder(e.path);
-        if (obstacle == Obstacle::LockedElsewhere) {
+        const bool locked = obstacle == Obstacle::LockedElsewhere;
+        if (locked)
             QVERIFY(holder.open(QIODevice::ReadOnly) && ::flock(holder.handle(), LOCK_EX) == 0);
-            // Clicks while the lock is awaited are not taken: 戻る would delete the window under the wait.
-            QTimer::singleShot(0, e.window(), [&e] {
-                e.h.click(Window::Form3, "Command1");
-                e.h.click(Window::Form3, "Command2");
-            });
-        }
 
         e.registerPair(word, meaning);
+        if (locked) {
+            // The lock is awaited on the window's own loop: clicks meanwhile are not taken.
+            e.h.click(Window::Form3, "Command1");
+            e.h.click(Window::Form3, "Command2");
+            QVERIFY(e.h.messageBox.shown.isEmpty());
+            QTRY_VERIFY_WITH_TIMEOUT(!e.h.messageBox.shown.isEmpty(), 10'000);
+        }
         QCOMPARE(e.h.messageBox.shown, QStringList{message});
         QVERIFY(!e.h.app.hasEnded());
         QVERIFY(e.window()->isVisible());
@@ -203,6 +207,22 @@ private slots:
         QCOMPARE(e.h.messageBox.shown.last(), Registered);
         QCOMPARE(readBytes(e.path), contents + QByteArray("cat<>\x94\x4c\r\n"));
         QCOMPARE(e.counter(), QStringLiteral(" 2"));
+    }
+
+    // What is typed while the lock is awaited is the next entry, not the one being saved.
+    void textTypedDuringTheWaitIsKept()
+    {
+        WordEntry e("");
+        QFile holder(e.path);
+        QVERIFY(holder.open(QIODevice::ReadOnly) && ::flock(holder.handle(), LOCK_EX) == 0);
+        e.registerPair(QStringLiteral("cat"), QStringLiteral("猫"));
+        e.word()->setText(QStringLiteral("cow"));
+        holder.close();
+        QTRY_COMPARE_WITH_TIMEOUT(e.h.messageBox.shown, QStringList{Registered}, 10'000);
+        QCOMPARE(readBytes(e.path), QByteArray("cat<>\x94\x4c\r\n"));
+        QCOMPARE(e.word()->text(), QStringLiteral("cow"));
+        QCOMPARE(e.meaning()->text(), QString());
+        QVERIFY(e.h.control<QPushButton>(Window::Form3, "Command1")->isEnabled());
     }
 
     // Whatever happened to the file meanwhile: here it was emptied behind the window's back.
