@@ -6,7 +6,13 @@
 #include <QPointer>
 #include <QWidget>
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QAccessibleAnnouncementEvent>
+#endif
+
 namespace tamberlo {
+
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
 
 // An accessible object of the window's that no widget stands for: a status bar of its own, and the
 // notification in it that says the latest word or meaning. Screen readers meet them only through
@@ -49,6 +55,8 @@ private:
     QString m_name;
 };
 
+#endif
+
 DrillVoice::DrillVoice(QWidget *window, const MillisecondClock &clock)
     : m_window(window)
     , m_clock(clock)
@@ -57,11 +65,13 @@ DrillVoice::DrillVoice(QWidget *window, const MillisecondClock &clock)
 
 DrillVoice::~DrillVoice()
 {
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
     if (!m_notification)
         return;
     QAccessibleInterface *bar = m_notification->parent();
     QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(m_notification));
     QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(bar));
+#endif
 }
 
 // A meaning is said only after its word, so that a drill too fast to say both keeps to words.
@@ -92,6 +102,12 @@ void DrillVoice::say(const QString &text)
     if (text.isEmpty())
         return;
     m_lastSaidMs = m_clock.nowMs();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // An announcement carries no role for the reader to name. Polite: a meaning waits for its word
+    // to be said in full, and the gap between the two keeps the reader from falling behind.
+    QAccessibleAnnouncementEvent announcement(m_window, text);
+    QAccessible::updateAccessibility(&announcement);
+#else
     if (!m_notification) {
         auto *bar = new VoiceNotification(m_window, QAccessible::StatusBar, nullptr);
         m_notification = new VoiceNotification(m_window, QAccessible::Notification, bar);
@@ -105,6 +121,7 @@ void DrillVoice::say(const QString &text)
     QAccessible::updateAccessibility(&renamed);
     QAccessibleEvent shown(m_notification, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
+#endif
 }
 
 } // namespace tamberlo

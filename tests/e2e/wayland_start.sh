@@ -25,18 +25,19 @@ listening() {
 }
 poll 30 listening || fail "weston does not listen: $(cat "$E2E_TMP/weston.log")"
 
-# The client's side of the protocol, logged by libwayland, shows what the program asks for.
+# The client's side of the protocol, logged by libwayland, shows what the program asks for;
+# an object is written interface@id up to libwayland 1.22, interface#id from 1.23.
 (cd "$E2E_TMP" && exec env WAYLAND_DEBUG=client "$binary") >"$E2E_TMP/app.log" 2>&1 &
 APP_PID=$!
 # A buffer attached after the compositor's configure: the main menu is on the screen.
 shown() {
-    sed -n '/xdg_toplevel@[0-9]*\.configure(/,$p' "$E2E_TMP/app.log" | grep -q 'wl_surface@[0-9]*\.attach(wl_buffer' && return 0
+    sed -n '/xdg_toplevel[@#][0-9]*\.configure(/,$p' "$E2E_TMP/app.log" | grep -q 'wl_surface[@#][0-9]*\.attach(wl_buffer' && return 0
     kill -0 "$APP_PID" 2>/dev/null || fail "the program ended: $(grep -v '^\[' "$E2E_TMP/app.log")"
     return 1
 }
 poll 30 shown || fail "the main menu was not shown: $(grep -v '^\[' "$E2E_TMP/app.log")"
-grep -q 'xdg_toplevel@[0-9]*\.set_title("Tamberlo")' "$E2E_TMP/app.log" || fail "no toplevel titled Tamberlo"
-grep -q "xdg_toplevel@[0-9]*\.set_app_id(\"$id\")" "$E2E_TMP/app.log" ||
+grep -q 'xdg_toplevel[@#][0-9]*\.set_title("Tamberlo")' "$E2E_TMP/app.log" || fail "no toplevel titled Tamberlo"
+grep -q "xdg_toplevel[@#][0-9]*\.set_app_id(\"$id\")" "$E2E_TMP/app.log" ||
     fail "app id is not $id: $(grep set_app_id "$E2E_TMP/app.log")"
 
 kill -TERM "$APP_PID"

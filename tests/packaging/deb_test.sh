@@ -74,13 +74,22 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Maintainer)" ] || err "no Maintainer"
 [ -n "$(field Description)" ] || err "no Description"
 
-depends=$(field Depends)
-for want in 'libqt6core6 (>= 6.4' libqt6gui6 libqt6widgets6 fonts-ipafont-gothic fonts-liberation qt6-translations-l10n; do
-    case ", $depends," in *", $want"*) ;; *) err "Depends lacks $want: $depends" ;; esac
-done
+# Depends: what dpkg-shlibdeps derives from the programs (the library packages' names differ between
+# Debian releases), plus the fonts and Qt's Japanese texts, which are named by hand.
+dpkg-deb -x "$deb" "$tmp/root"
+byhand="fonts-ipafont-gothic, fonts-liberation, qt6-translations-l10n"
 if command -v dpkg-shlibdeps >/dev/null; then
-    case ", $depends," in *", libc6 "*) ;; *) err "Depends lacks the shared-library dependencies (libc6): $depends" ;; esac
+    mkdir -p "$tmp/shlibdeps/debian"
+    printf 'Source: tamberlo\n\nPackage: tamberlo\nArchitecture: any\n' >"$tmp/shlibdeps/debian/control"
+    derived=$(cd "$tmp/shlibdeps" && dpkg-shlibdeps -O "$tmp"/root/usr/bin/* | sed -n 's/^shlibs:Depends=//p')
+    [ -n "$derived" ] || err "dpkg-shlibdeps derived nothing"
+else
+    derived="libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4)"
 fi
+depends=$(field Depends)
+entries() { tr ',' '\n' | sed 's/^[[:space:]]*//; s/[[:space:]]*$//' | sort; }
+[ "$(entries <<<"$depends")" = "$(entries <<<"$derived, $byhand")" ] ||
+    err "Depends is not what dpkg-shlibdeps derives ($derived) plus $byhand: $depends"
 [ "$(field Recommends)" = qt6-wayland ] || err "Recommends is '$(field Recommends)'"
 [ "$(field Suggests)" = "fcitx5-frontend-qt6 | ibus" ] || err "Suggests is '$(field Suggests)'"
 names=$(echo "$depends" | tr ',|' '\n\n' | sed 's/(.*)//; s/:any//; s/[[:space:]]//g' | sort)
@@ -92,7 +101,6 @@ for pkg in $(uniq <<<"$names"); do
 done
 
 # Contents.
-dpkg-deb -x "$deb" "$tmp/root"
 for f in usr/bin/tamberlo usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
          usr/share/icons/hicolor/16x16/apps/$id.png usr/share/icons/hicolor/32x32/apps/$id.png \
          usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/tamberlo/examples/basic-english.tmb \

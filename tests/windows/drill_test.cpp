@@ -9,6 +9,9 @@
 #include "testmain.h"
 
 #include <QAccessible>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QAccessibleAnnouncementEvent>
+#endif
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -141,6 +144,12 @@ struct Reader {
 
     static void record(QAccessibleEvent *event)
     {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        if (event->type() == QAccessible::Announcement) {
+            const auto *said = static_cast<QAccessibleAnnouncementEvent *>(event);
+            current->heard << QStringLiteral("%1 %2").arg(g_recording->h.clock.now).arg(said->message());
+        }
+#else
         QAccessibleInterface *iface = event->accessibleInterface();
         if (event->type() != QAccessible::ObjectShow || !iface || iface->role() != QAccessible::Notification)
             return;
@@ -150,6 +159,7 @@ struct Reader {
                                  && bar->child(bar->indexOfChild(iface)) == iface;
         current->heard << QStringLiteral("%1 %2%3").arg(g_recording->h.clock.now).arg(iface->text(QAccessible::Name),
                                                           inStatusBar ? QString() : QStringLiteral(" (not in a status bar)"));
+#endif
     }
 };
 

@@ -279,7 +279,6 @@ private slots:
         QFETCH(QString, message);
         WordEntry e("");
         e.window()->activateWindow();
-        QApplication::setActiveWindow(e.window());
         QVERIFY(QTest::qWaitForWindowActive(e.window()));
         QWidget *target = e.window()->findChild<QWidget *>(focused);
         target->setFocus();
