@@ -5,6 +5,7 @@
 #include "digitalcounter.h"
 #include "entryformat.h"
 #include "fakes.h"
+#include "wholeline.h"
 #include "testmain.h"
 
 #include <QLineEdit>
