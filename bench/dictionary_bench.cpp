@@ -53,16 +53,7 @@ void CountEntries(benchmark::State &state)
 }
 BENCHMARK(CountEntries)->Unit(benchmark::kMillisecond);
 
-void ReadEntry(benchmark::State &state)
-{
-    const auto &f = fixture();
-    const auto n = static_cast<std::int16_t>(state.range(0));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(tamberlo::readEntry(f.path, n));
-}
-BENCHMARK(ReadEntry)->Arg(1)->Arg(16384)->Arg(32767)->Unit(benchmark::kMillisecond);
-
-// The drill's read: the same scan, with word and meaning split as the bytes pass.
+// The drill's read: the line scanned, word and meaning split as the bytes pass.
 void ReadEntryPieces(benchmark::State &state)
 {
     const auto &f = fixture();

@@ -5,12 +5,18 @@
 
 namespace tamberlo {
 
+inline constexpr std::size_t ReadBlockSize = 64 * 1024;
+
 // Reads a descriptor front to back in large blocks, so that finding line ends is a memchr over each
 // block and only a wanted line is ever copied. A descriptor left non-blocking fails with EAGAIN
 // where a read would wait.
 class BlockReader {
 public:
-    explicit BlockReader(int fd) : m_fd(fd) {}
+    // Tests choose small blocks, so that block edges fall everywhere.
+    explicit BlockReader(int fd, std::size_t blockSize = ReadBlockSize)
+        : m_fd(fd), m_size(blockSize), m_block(std::make_unique_for_overwrite<char[]>(blockSize))
+    {
+    }
 
     // Refills the block when it is used up; false at end of file or when a read fails (see error()).
     bool available();
@@ -24,10 +30,10 @@ public:
     void skipAll() { m_pos = m_len; }
 
 private:
-    static constexpr std::size_t BlockSize = 64 * 1024;
     int m_fd;
+    std::size_t m_size;
     int m_error = 0;
-    std::unique_ptr<char[]> m_block = std::make_unique_for_overwrite<char[]>(BlockSize);
+    std::unique_ptr<char[]> m_block;
     std::size_t m_pos = 0;
     std::size_t m_len = 0;
 };

@@ -43,13 +43,14 @@ File openForReading(const std::string &path)
     return file;
 }
 
-// Hands the bytes of line n to take; throws as readEntry says.
-void scanEntry(const std::string &path, std::int16_t n, const std::function<void(std::string_view)> &take)
+// Hands the bytes of line n to take; throws as readEntryPieces says.
+void scanEntry(const std::string &path, std::int16_t n, std::size_t blockSize,
+               const std::function<void(std::string_view)> &take)
 {
     if (n < 1)
         throw RuntimeError(ErrorKind::SubscriptOutOfRange, path, n, "行番号は1から始まります");
     const File file = openForReading(path);
-    BlockReader reader(file.fd());
+    BlockReader reader(file.fd(), blockSize);
     const bool found = scanNthLine(reader, n, take);
     if (reader.error() != 0)
         throwSystem(ErrorKind::FileAccess, path, reader.error());
@@ -137,20 +138,13 @@ std::int16_t countEntries(const std::string &path)
     return static_cast<std::int16_t>(lines);
 }
 
-std::string readEntry(const std::string &path, std::int16_t n)
-{
-    std::string line;
-    scanEntry(path, n, [&](std::string_view bytes) { line += bytes; });
-    return decodeCp932(line);
-}
-
-std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n)
+std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n, std::size_t blockSize)
 {
     // A character of code page 932 is at most two bytes: this many hold the characters textPrefix
     // looks at, ShownCharacters and one more to tell whether it cuts, whole.
     constexpr std::size_t keptBytes = 2 * (ShownCharacters + 1);
     EntrySplitter splitter(2, keptBytes);
-    scanEntry(path, n, [&](std::string_view bytes) { splitter.take(bytes); });
+    scanEntry(path, n, blockSize, [&](std::string_view bytes) { splitter.take(bytes); });
     std::vector<std::string> pieces = splitter.finish();
     for (std::string &piece : pieces)
         piece = textPrefix(decodeCp932(piece));

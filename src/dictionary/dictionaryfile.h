@@ -1,6 +1,9 @@
 #pragma once
 
+#include "blockreader.h"
+
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,15 +30,13 @@ CreateResult createEmptyDictionary(const std::string &path);
 // FileNotFound when missing, Overflow above 32767 lines, FileAccess when it cannot be read.
 std::int16_t countEntries(const std::string &path);
 
-// The n-th line (1-based) without its line end, decoded to UTF-8.
+// What the drill shows of entry n (1-based): its line, without the line end, split at every "<>",
+// only the first two pieces (word and meaning), each decoded and cut as textPrefix cuts it. An empty
+// line gives no pieces. Of a line however long, only the bytes those two prefixes need are kept.
 // FileNotFound when missing, InputPastEndOfFile when the file has fewer than n lines,
 // SubscriptOutOfRange for n < 1, FileAccess when it cannot be read.
-std::string readEntry(const std::string &path, std::int16_t n);
-
-// What the drill shows of entry n: the pieces splitEntry would give of readEntry's line, only the
-// first two (word and meaning), each cut as textPrefix cuts it. Of a line however long, only the
-// bytes those two prefixes need are kept. Fails as readEntry does.
-std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n);
+std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n,
+                                         std::size_t blockSize = ReadBlockSize);
 
 enum class AppendOutcome { Appended, DictionaryFull, Locked, NotWritten };
 

@@ -50,18 +50,6 @@ std::string unencodableReason(const Cp932Encoding &word, const Cp932Encoding &me
     return reason;
 }
 
-std::vector<std::string> splitEntry(const std::string &line)
-{
-    std::vector<std::string> pieces;
-    if (line.empty())
-        return pieces;
-    std::size_t start = 0;
-    for (std::size_t at; (at = line.find(EntrySeparator, start)) != std::string::npos; start = at + EntrySeparator.size())
-        pieces.push_back(line.substr(start, at - start));
-    pieces.push_back(line.substr(start));
-    return pieces;
-}
-
 void EntrySplitter::take(std::string_view bytes)
 {
     if (bytes.empty())

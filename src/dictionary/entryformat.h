@@ -31,19 +31,16 @@ EntryCheck checkNewEntry(const std::string &word, const std::string &meaning);
 // Why an entry could not be stored: the characters code page 932 cannot hold, as U+ codes.
 std::string unencodableReason(const Cp932Encoding &word, const Cp932Encoding &meaning);
 
-// The line split at every "<>": piece 0 is the word, piece 1 the meaning. An empty line gives no pieces.
-std::vector<std::string> splitEntry(const std::string &line);
-
-// Splits a line's bytes at every "<>" as they come in, in chunks cut anywhere, keeping only the
-// first `pieces` pieces and of each only its first `keep` bytes: however long the line, the cost
-// stays the same. Code page 932 has no double-byte character with a "<" or ">" byte, so this splits
+// Splits a line's bytes at every "<>" (piece 0 the word, piece 1 the meaning) as they come in, in
+// chunks cut anywhere, keeping only the first `pieces` pieces and of each only its first `keep`
+// bytes: however long the line, the cost stays the same. Code page 932 has no double-byte character with a "<" or ">" byte, so this splits
 // the text where splitting the decoded line would.
 class EntrySplitter {
 public:
     EntrySplitter(std::size_t pieces, std::size_t keep) : m_maxPieces(pieces), m_keep(keep) {}
 
     void take(std::string_view bytes);
-    // The pieces' kept bytes, as splitEntry gives the pieces; none for an empty line.
+    // The pieces' kept bytes; none for an empty line.
     std::vector<std::string> finish();
 
 private:

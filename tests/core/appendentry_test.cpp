@@ -6,6 +6,7 @@
 #include "entryformat.h"
 #include "systemreason.h"
 #include "tempdir.h"
+#include "wholeline.h"
 
 #include <gtest/gtest.h>
 

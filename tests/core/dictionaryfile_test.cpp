@@ -5,6 +5,7 @@
 #include "childprocess.h"
 #include "systemreason.h"
 #include "tempdir.h"
+#include "wholeline.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ TEST_P(LineRule, CountsAndReadsEveryLine)
     const std::string path = dir.write("d.tmb", row.bytes);
     ASSERT_EQ(countEntries(path), static_cast<int>(row.lines.size()));
     for (std::size_t n = 1; n <= row.lines.size(); ++n)
-        EXPECT_EQ(readEntry(path, static_cast<std::int16_t>(n)), row.lines[n - 1]) << "entry " << n;
+        EXPECT_EQ(readEntryPieces(path, static_cast<std::int16_t>(n)), shownPieces(row.lines[n - 1])) << "entry " << n;
 }
 
 TEST_P(LineRule, ReadingOneLinePastTheLastFails)
@@ -56,7 +57,7 @@ TEST_P(LineRule, ReadingOneLinePastTheLastFails)
     const std::string path = dir.write("d.tmb", row.bytes);
     const auto n = static_cast<std::int16_t>(row.lines.size() + 1);
     try {
-        readEntry(path, n);
+        readEntryPieces(path, n);
         FAIL() << "read entry " << n << " gave a line";
     } catch (const RuntimeError &e) {
         EXPECT_EQ(e.kind(), ErrorKind::InputPastEndOfFile);
@@ -89,22 +90,22 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineRule, testing::Values(
     LineRow{"long_last_line_without_end", "a\r\n" + Fill + Fill, {"a", Fill + Fill}}
 ), rowName);
 
-TEST(ReadEntry, ThirdOfThreeAndFourthOfThree)
+TEST(ReadingEntries, ThirdOfThreeAndFourthOfThree)
 {
     TempDir dir;
     const std::string path = dir.write("three.tmb", "cat<>\x94\x4C\r\ndog<>" + Inu + "\r\nbird<>bird\r\n");
-    EXPECT_EQ(readEntry(path, 3), "bird<>bird");
-    EXPECT_EQ(readEntry(path, 1), "cat<>猫");
-    EXPECT_THROW(readEntry(path, 4), RuntimeError);
+    EXPECT_EQ(readEntryPieces(path, 3), (std::vector<std::string>{"bird", "bird"}));
+    EXPECT_EQ(readEntryPieces(path, 1), (std::vector<std::string>{"cat", "猫"}));
+    EXPECT_THROW(readEntryPieces(path, 4), RuntimeError);
 }
 
-TEST(ReadEntry, RereadsTheFileEveryTime)
+TEST(ReadingEntries, RereadsTheFileEveryTime)
 {
     TempDir dir;
     const std::string path = dir.write("d.tmb", "old\r\n");
-    EXPECT_EQ(readEntry(path, 1), "old");
+    EXPECT_EQ(readEntryPieces(path, 1), std::vector<std::string>{"old"});
     dir.write("d.tmb", "new\r\n");
-    EXPECT_EQ(readEntry(path, 1), "new");
+    EXPECT_EQ(readEntryPieces(path, 1), std::vector<std::string>{"new"});
     EXPECT_EQ(countEntries(path), 1);
 }
 
@@ -120,7 +121,7 @@ TEST(CountEntries, FullDictionaryOf32767)
     TempDir dir;
     const std::string path = dir.write("full.tmb", linesOf(32767));
     EXPECT_EQ(countEntries(path), 32767);
-    EXPECT_EQ(readEntry(path, 32767), "w32767<>m");
+    EXPECT_EQ(readEntryPieces(path, 32767), (std::vector<std::string>{"w32767", "m"}));
 }
 
 // A call that ended is not repeated because errno still holds an EINTR from before.
@@ -137,7 +138,7 @@ TEST(CountEntries, RelativePathResolvesAgainstWorkingDirectory)
     TempDir dir;
     dir.write("rel.tmb", "a\r\n");
     EXPECT_EQ(countEntries("rel.tmb"), 1);
-    EXPECT_EQ(readEntry("./rel.tmb", 1), "a");
+    EXPECT_EQ(readEntryPieces("./rel.tmb", 1), std::vector<std::string>{"a"});
 }
 
 // What the drill shows of an entry: only the first 80 characters of word and meaning count, however
@@ -162,11 +163,7 @@ TEST_P(ReadEntryPieces, AsTheWholeLineSplitAndCutGivesThem)
     const std::string path = dir.write("d.tmb", row.bytes);
     const std::vector<std::string> pieces = readEntryPieces(path, row.n);
     EXPECT_EQ(pieces, row.pieces);
-    std::vector<std::string> whole = splitEntry(readEntry(path, row.n));
-    whole.resize(std::min<std::size_t>(whole.size(), 2));
-    for (std::string &piece : whole)
-        piece = textPrefix(piece);
-    EXPECT_EQ(pieces, whole);
+    EXPECT_EQ(pieces, shownPieces(readEntry(path, row.n)));
 }
 
 std::string times(std::size_t n, const std::string &text)
@@ -238,7 +235,7 @@ TEST(FileOperationFailure, MissingFileIsNotFound)
 {
     TempDir dir;
     const std::string path = dir.file("gone.tmb");
-    for (const auto &e : {caught([&] { countEntries(path); }), caught([&] { readEntry(path, 1); })}) {
+    for (const auto &e : {caught([&] { countEntries(path); }), caught([&] { readEntryPieces(path, 1); })}) {
         EXPECT_EQ(e.kind(), ErrorKind::FileNotFound);
         EXPECT_EQ(e.path(), path);
         EXPECT_EQ(e.detail(), systemReason(ENOENT));
@@ -259,7 +256,7 @@ TEST(FileOperationFailure, DirectoryIsNoFileAccess)
     TempDir dir;
     ::mkdir(dir.file("folder.tmb").c_str(), 0755);
     for (const auto &e : {caught([&] { countEntries(dir.file("folder.tmb")); }),
-                          caught([&] { readEntry(dir.file("folder.tmb"), 1); })}) {
+                          caught([&] { readEntryPieces(dir.file("folder.tmb"), 1); })}) {
         EXPECT_EQ(e.kind(), ErrorKind::FileAccess);
         EXPECT_EQ(e.detail(), systemReason(EISDIR));
     }
@@ -272,7 +269,7 @@ TEST(FileOperationFailure, NoRegularFileIsFileAccess)
     const std::string fifo = dir.file("pipe.tmb");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     for (const std::string &path : {fifo, "/dev/zero"s}) {
-        for (const auto &e : {caught([&] { countEntries(path); }), caught([&] { readEntry(path, 1); })}) {
+        for (const auto &e : {caught([&] { countEntries(path); }), caught([&] { readEntryPieces(path, 1); })}) {
             EXPECT_EQ(e.kind(), ErrorKind::FileAccess) << path;
             EXPECT_EQ(e.detail(), "通常のファイルではありません") << path;
         }
@@ -295,16 +292,16 @@ TEST(FileOperationFailure, EveryReadOfAnEmptyFilePassesTheEnd)
 {
     TempDir dir;
     const std::string path = dir.write("empty.tmb", "");
-    EXPECT_EQ(caught([&] { readEntry(path, 1); }).kind(), ErrorKind::InputPastEndOfFile);
-    EXPECT_EQ(caught([&] { readEntry(path, 32767); }).kind(), ErrorKind::InputPastEndOfFile);
+    EXPECT_EQ(caught([&] { readEntryPieces(path, 1); }).kind(), ErrorKind::InputPastEndOfFile);
+    EXPECT_EQ(caught([&] { readEntryPieces(path, 32767); }).kind(), ErrorKind::InputPastEndOfFile);
 }
 
 TEST(FileOperationFailure, EntryNumberBelowOne)
 {
     TempDir dir;
     const std::string path = dir.write("d.tmb", "a\r\n");
-    EXPECT_EQ(caught([&] { readEntry(path, 0); }).kind(), ErrorKind::SubscriptOutOfRange);
-    EXPECT_EQ(caught([&] { readEntry(path, -1); }).kind(), ErrorKind::SubscriptOutOfRange);
+    EXPECT_EQ(caught([&] { readEntryPieces(path, 0); }).kind(), ErrorKind::SubscriptOutOfRange);
+    EXPECT_EQ(caught([&] { readEntryPieces(path, -1); }).kind(), ErrorKind::SubscriptOutOfRange);
 }
 
 TEST(FileOperationFailure, MoreThan32767LinesOverflow)
@@ -316,7 +313,7 @@ TEST(FileOperationFailure, MoreThan32767LinesOverflow)
         EXPECT_EQ(e.kind(), ErrorKind::Overflow);
         EXPECT_EQ(e.path(), path);
         // Reading stays possible: only counting needs the 16-bit total.
-        EXPECT_NO_THROW(readEntry(path, 32767));
+        EXPECT_NO_THROW(readEntryPieces(path, 32767));
     }
 }
 

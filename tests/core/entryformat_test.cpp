@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <utility>
+
 // The entry format: what a new entry may hold, the piece shown and how much of it.
 
 using namespace tamberlo;
@@ -96,25 +99,24 @@ TEST(EntryPieceFailure, BlankLineHasNoWord)
     EXPECT_EQ(e.detail(), "空行です（「<>」がありません）");
 }
 
-TEST(SplitEntry, Pieces)
+// The line handed over in chunks of every size: a "<" at a chunk's end must wait for the next.
+TEST(EntrySplitter, PiecesWhereverTheChunksEnd)
 {
     using V = std::vector<std::string>;
-    EXPECT_EQ(splitEntry("dog<>犬"), (V{"dog", "犬"}));
-    EXPECT_EQ(splitEntry("a<>b<>c"), (V{"a", "b", "c"}));
-    EXPECT_EQ(splitEntry("word"), (V{"word"}));
-    EXPECT_EQ(splitEntry("<>"), (V{"", ""}));
-    EXPECT_EQ(splitEntry("<><>"), (V{"", "", ""}));
-    EXPECT_EQ(splitEntry("a<>"), (V{"a", ""}));
-    EXPECT_EQ(splitEntry("a<<>>b"), (V{"a<", ">b"}));
-    EXPECT_EQ(splitEntry("a<>>b"), (V{"a", ">b"}));
-    EXPECT_EQ(splitEntry("a< >b"), (V{"a< >b"}));
-    EXPECT_EQ(splitEntry("a\r\n<>b"), (V{"a\r\n", "b"}));
-}
-
-TEST(SplitEntry, EmptyLineHasNoPieces)
-{
-    EXPECT_TRUE(splitEntry("").empty());
-    EXPECT_EQ(splitEntry(" ").size(), 1u);
+    const std::vector<std::pair<std::string, V>> rows = {
+        {"dog<>犬", {"dog", "犬"}}, {"a<>b<>c", {"a", "b", "c"}}, {"word", {"word"}},
+        {"<>", {"", ""}},           {"<><>", {"", "", ""}},       {"a<>", {"a", ""}},
+        {"a<<>>b", {"a<", ">b"}},   {"a<>>b", {"a", ">b"}},       {"a< >b", {"a< >b"}},
+        {"a\r\n<>b", {"a\r\n", "b"}}, {"a<", {"a<"}},          {"", {}},
+    };
+    for (const auto &[line, expected] : rows) {
+        for (std::size_t chunk = 1; chunk <= line.size() + 1; ++chunk) {
+            EntrySplitter splitter(SIZE_MAX, SIZE_MAX);
+            for (std::size_t at = 0; at < line.size(); at += chunk)
+                splitter.take(std::string_view(line).substr(at, chunk));
+            EXPECT_EQ(splitter.finish(), expected) << line << " in chunks of " << chunk;
+        }
+    }
 }
 
 TEST(TextPrefix, AtMost80WholeCharactersThenAnEllipsis)

@@ -2,6 +2,7 @@
 #include "cp932.h"
 #include "dictionaryfile.h"
 #include "entryformat.h"
+#include "wholeline.h"
 
 #include <gtest/gtest.h>
 

@@ -6,6 +6,7 @@
 #include "entryformat.h"
 #include "systemreason.h"
 #include "fakes.h"
+#include "wholeline.h"
 #include "testmain.h"
 
 #include <QLineEdit>
