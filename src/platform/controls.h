@@ -32,7 +32,7 @@ struct LabelDesign {
 QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design);
 
 // A caption set at run time: the label's design font, condensed only as far as this text needs
-// to fit; beyond the narrowest face it is clipped.
+// to fit; beyond the narrowest face it is clipped. A label of makeLabel() confirms the fit when painted.
 void setCaption(QLabel *label, const QString &text);
 
 QPushButton *makeButton(QWidget *window, const char *name, const QString &caption, const Twips &place,
