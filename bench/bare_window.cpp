@@ -40,9 +40,11 @@ int main(int argc, char *argv[])
     place<QPushButton>(&window, QStringLiteral("終了"), {288, 80, 97, 25}, &button);
     place<QLabel>(&window, QStringLiteral("Tamberlo Project"), {424, 176, 105, 17}, &small);
     place<QPushButton>(&window, QStringLiteral("辞書選択"), {16, 120, 105, 25}, &button);
-    place<QLabel>(&window, QStringLiteral("辞書選択を押して辞書ファイルを選択してください"), {152, 128, 361, 17}, nullptr);
+    place<QLabel>(&window, QStringLiteral("辞書選択を押して辞書ファイルを選択してください"), {152, 128, 361, 17},
+                  nullptr);
     place<QPushButton>(&window, QStringLiteral("新規辞書作成"), {16, 160, 105, 25}, &create);
-    place<QLineEdit>(&window, QStringLiteral("新規辞書名を入力してください"), {152, 160, 249, 25}, nullptr);
+    place<QLineEdit>(&window, QStringLiteral("新規辞書名を入力してください"), {152, 160, 249, 25},
+                     nullptr);
     place<QLabel>(&window, QStringLiteral("Ver 2.0"), {456, 80, 49, 17}, &version);
     window.show();
     return QApplication::exec();

@@ -319,8 +319,8 @@ private slots:
         QVERIFY(label->font().stretch() != QFont::AnyStretch);
     }
 
-    // A label made with a caption that its first stretch does not fit (the desktop's face has a
-    // true condensed cut) shows it fitted all the same: painting corrects the stretch first.
+    // A label made with a caption that its first stretch does not fit (the desktop's face does not
+    // condense in proportion) shows it fitted all the same: painting corrects the stretch first.
     void labelFitsWhenFirstPainted()
     {
         QFont font = QApplication::font();
