@@ -8,7 +8,8 @@ build=${1:?usage: tools/bench.sh BUILD_DIR}
 benchdir="$build/bench"
 [ -d "$benchdir" ] || { echo "bench.sh: no $benchdir (configure with TAMBERLO_BENCH=ON)" >&2; exit 1; }
 
-mapfile -t binaries < <(find "$benchdir" -path '*/CMakeFiles' -prune -o -type f -executable -print | sort)
+# bare_window is no benchmark: startup_bench.sh starts it beside the program.
+mapfile -t binaries < <(find "$benchdir" -path '*/CMakeFiles' -prune -o -type f -executable ! -name bare_window -print | sort)
 [ ${#binaries[@]} -gt 0 ] || { echo "bench.sh: no benchmark binaries in $benchdir" >&2; exit 1; }
 
 for bin in "${binaries[@]}"; do
@@ -19,6 +20,9 @@ done
 # The drill on the real program under Xvfb (skips itself when Xvfb or xdotool is missing).
 echo "== drill_bench.sh"
 "$(dirname "$0")/../bench/drill_bench.sh" "$build/src/tamberlo"
+# Start-up against a bare Qt window with the same controls.
+echo "== startup_bench.sh"
+"$(dirname "$0")/../bench/startup_bench.sh" "$benchdir/bare_window" "$build/src/tamberlo"
 # 登録 against a dictionary another program holds, and the drill given one huge line.
 echo "== lockwait_bench.sh"
 "$(dirname "$0")/../bench/lockwait_bench.sh" "$build/src/tamberlo"

@@ -14,7 +14,7 @@ build=(
 run=(fonts-ipafont-gothic fonts-liberation qt6-translations-l10n qt6-wayland)
 tests=(
     libgtest-dev libgmock-dev libbenchmark-dev qt6-base-private-dev
-    xvfb xauth xdotool x11-utils imagemagick weston
+    xvfb xauth xdotool x11-utils imagemagick weston qt6ct
     desktop-file-utils appstream python3 lintian
     locales
 )

@@ -14,6 +14,7 @@ void installFontSubstitutes();
 enum class Weight { Normal, Bold };
 enum class Slant { Upright, Italic };
 
+// A design's font, named by the installed face that shows it: the design's face or its first substitute.
 QFont designFont(const QString &face, qreal points, Weight weight = Weight::Normal,
                  Slant slant = Slant::Upright);
 
