@@ -5,6 +5,7 @@
 #include "form2.h"
 #include "form3.h"
 #include "messagebox.h"
+#include "steptimer.h"
 #include "twips.h"
 
 #include <QCoreApplication>
@@ -51,7 +52,7 @@ QWidget *Application::load(Window window)
         m_form1->onLoad();
         return m_form1;
     case Window::Form2:
-        m_form2 = new Form2(*this, m_module, m_platform.clock, m_platform.pump, m_platform.random);
+        m_form2 = new Form2(*this, m_module, m_platform.clock, m_platform.timer, m_platform.random);
         return m_form2;
     case Window::Form3:
         m_form3 = new Form3(*this, m_module);
@@ -112,7 +113,7 @@ void Application::end(int status)
         if (open)
             open->hide();
     }
-    // Commands still on the stack see hasEnded() after their next event pump and return at once.
+    m_platform.timer.stop();
     QCoreApplication::exit(status);
 }
 
