@@ -14,13 +14,11 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <array>
 
 namespace tamberlo {
 
 class FileDialog;
-class Form1;
-class Form2;
-class Form3;
 class MessageBox;
 class MillisecondClock;
 class RandomDraw;
@@ -61,9 +59,7 @@ private:
 
     Platform m_platform;
     Module1 &m_module;
-    QPointer<Form1> m_form1;
-    QPointer<Form2> m_form2;
-    QPointer<Form3> m_form3;
+    std::array<QPointer<QWidget>, 3> m_windows; // the loaded windows, in the order of Window
     bool m_ended = false;
     int m_exitStatus = 0;
 };

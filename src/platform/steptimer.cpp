@@ -1,7 +1,6 @@
 #include "steptimer.h"
 
 #include <QSocketNotifier>
-#include <algorithm>
 #include <sys/timerfd.h>
 #include <unistd.h>
 #include <utility>
@@ -12,20 +11,24 @@ namespace tamberlo {
 // rounds its poll timeout up once more, so each label change would come late by a millisecond or
 // more (bench/RESULTS.md has the figures).
 PreciseStepTimer::PreciseStepTimer()
+    : m_timerFd(::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC))
 {
-    m_timerFd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    // The step may start the next one, which replaces m_step while this one still runs.
+    const auto fire = [this] {
+        if (const std::function<void()> step = std::exchange(m_step, nullptr))
+            step();
+    };
     if (m_timerFd >= 0) {
         m_timerFdNotifier = std::make_unique<QSocketNotifier>(m_timerFd, QSocketNotifier::Read);
-        QObject::connect(m_timerFdNotifier.get(), &QSocketNotifier::activated, m_timerFdNotifier.get(), [this] {
-            // Reading the expiry count quiets the descriptor until it is armed again.
-            std::uint64_t expirations;
+        QObject::connect(m_timerFdNotifier.get(), &QSocketNotifier::activated, m_timerFdNotifier.get(), [this, fire] {
+            std::uint64_t expirations; // read, it quiets the descriptor until it is armed again
             if (::read(m_timerFd, &expirations, sizeof expirations) == sizeof expirations)
                 fire();
         });
     }
     m_fallbackTimer.setSingleShot(true);
     m_fallbackTimer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&m_fallbackTimer, &QTimer::timeout, &m_fallbackTimer, [this] { fire(); });
+    QObject::connect(&m_fallbackTimer, &QTimer::timeout, &m_fallbackTimer, fire);
 }
 
 PreciseStepTimer::~PreciseStepTimer()
@@ -40,29 +43,9 @@ void PreciseStepTimer::start(std::int32_t ms, std::function<void()> step)
     m_step = std::move(step);
     // A timerfd set to zero is disarmed: "at once" is one nanosecond.
     const std::int64_t ns = ms > 0 ? std::int64_t{ms} * 1000000 : 1;
-    itimerspec in{};
-    in.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
-    in.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
+    const itimerspec in{{0, 0}, {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)}};
     if (m_timerFd < 0 || ::timerfd_settime(m_timerFd, 0, &in, nullptr) != 0)
-        m_fallbackTimer.start(std::max(ms, 0));
-}
-
-void PreciseStepTimer::stop()
-{
-    m_step = nullptr;
-    m_fallbackTimer.stop();
-    if (m_timerFd >= 0) {
-        const itimerspec off{};
-        ::timerfd_settime(m_timerFd, 0, &off, nullptr);
-    }
-}
-
-void PreciseStepTimer::fire()
-{
-    // The step may start the next one, which replaces m_step while this one still runs.
-    const std::function<void()> step = std::exchange(m_step, nullptr);
-    if (step)
-        step();
+        m_fallbackTimer.start(ms > 0 ? ms : 0);
 }
 
 } // namespace tamberlo

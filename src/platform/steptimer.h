@@ -24,11 +24,9 @@ public:
     PreciseStepTimer();
     ~PreciseStepTimer() override;
     void start(std::int32_t ms, std::function<void()> step) override;
-    void stop() override;
+    void stop() override { m_step = nullptr; } // a wake-up still armed then finds nothing to run
 
 private:
-    void fire();
-
     std::function<void()> m_step;
     int m_timerFd = -1;
     std::unique_ptr<QSocketNotifier> m_timerFdNotifier;

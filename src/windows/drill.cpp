@@ -17,38 +17,29 @@ namespace tamberlo {
 // drill with a monotonic time in microseconds, for timing measurements and end-to-end tests.
 Q_LOGGING_CATEGORY(lcDrill, "tamberlo.drill", QtWarningMsg)
 
-namespace {
-qint64 traceMicroseconds()
+static qint64 traceMicroseconds()
 {
     using namespace std::chrono;
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
-} // namespace
 
 Drill::Drill(Shell &shell, StepTimer &timer, RandomDraw &random, View view)
-    : m_shell(shell)
-    , m_timer(timer)
-    , m_random(random)
-    , m_view(std::move(view))
+    : m_shell(shell), m_timer(timer), m_random(random), m_view(std::move(view))
 {
 }
 
-Drill::~Drill()
-{
-    m_timer.stop();
-}
+Drill::~Drill() { m_timer.stop(); }
 
 void Drill::start(const std::string &path)
 {
     m_path = path;
     m_entryCount = countEntries(path);
-    takeNext(0, &Drill::word);
+    m_timer.start(0, guarded(m_shell, [this] { word(); }));
 }
 
 void Drill::word()
 {
-    const float r = m_random.reseedAndDraw();
-    m_entryNumber = pickEntryNumber(r, m_entryCount);
+    m_entryNumber = pickEntryNumber(m_random.reseedAndDraw(), m_entryCount);
     // Only what the labels show is read into memory: a gigabyte line costs what a short one does.
     m_pieces = readEntryPieces(m_path, m_entryNumber);
     m_view.showNumber(QString::fromStdString(numberText(m_entryNumber)));
@@ -70,19 +61,14 @@ void Drill::clear()
 {
     m_view.clearMeaning();
     qCDebug(lcDrill).noquote() << "clear" << traceMicroseconds();
-    takeNext(0, &Drill::word);
+    m_timer.start(0, guarded(m_shell, [this] { word(); }));
 }
 
 void Drill::Wait(const std::int32_t &t, Step next)
 {
     qCDebug(lcDrill).noquote() << "wait" << traceMicroseconds() << t;
-    takeNext(t, next);
-}
-
-void Drill::takeNext(std::int32_t ms, Step next)
-{
-    // A step runs from Qt's event dispatch: its run-time error must end there, reported.
-    m_timer.start(ms, guarded(m_shell, [this, next] { (this->*next)(); }));
+    // Each step runs from Qt's event dispatch: guarded, its run-time error ends there, reported.
+    m_timer.start(t, guarded(m_shell, [this, next] { (this->*next)(); }));
 }
 
 } // namespace tamberlo

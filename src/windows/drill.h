@@ -12,29 +12,22 @@ class RandomDraw;
 class Shell;
 class StepTimer;
 
-// The flash drill as steps on the event loop; the step timer runs each, and each returns at once:
-//   start:   count the entries, once; the first word follows once pending events are handled.
-//   word:    reseed and draw, pick an entry, read and split it afresh, show its number and its
-//            word; Wait half a period.
-//   meaning: show the meaning; Wait half a period, the speed read afresh.
-//   clear:   clear the meaning; the next word follows once pending events are handled.
-// Ending the program stops the timer, and with it the drill.
+// The flash drill as steps that the step timer runs from the event loop, each returning at once.
+// start counts the entries, once. word reseeds and draws, picks an entry, reads and splits it
+// afresh, shows its number and word, and Waits half a period; meaning shows the meaning and Waits
+// half a period, the speed read afresh; clear clears it. A word follows start and clear once the
+// pending events are handled. Ending the program stops the timer, and with it the drill.
 class Drill {
 public:
-    // What the window shows and where it keeps the speed.
+    // What the window shows, and the speed as typed.
     struct View {
         std::function<std::string()> speed;
-        std::function<void(const QString &number)> showNumber;
-        std::function<void(const QString &word)> showWord;
-        std::function<void(const QString &meaning)> showMeaning;
+        std::function<void(const QString &)> showNumber, showWord, showMeaning;
         std::function<void()> clearMeaning;
     };
 
     Drill(Shell &shell, StepTimer &timer, RandomDraw &random, View view);
     ~Drill();
-    Drill(const Drill &) = delete;
-    Drill &operator=(const Drill &) = delete;
-
     void start(const std::string &path);
 
 private:
@@ -44,7 +37,6 @@ private:
     void clear();
     // Lets t milliseconds pass on the event loop, then takes the next step.
     void Wait(const std::int32_t &t, Step next);
-    void takeNext(std::int32_t ms, Step next);
 
     Shell &m_shell;
     StepTimer &m_timer;

@@ -22,14 +22,8 @@ Form2::Form2(Shell &shell, Module1 &module, const MillisecondClock &clock, StepT
     , m_drill(shell, timer, random,
               {[this] { return Text1->text().toStdString(); },
                [this](const QString &number) { CtlDigital1->setValue(number); },
-               [this](const QString &word) {
-                   Label1->setText(word);
-                   m_voice.word(word);
-               },
-               [this](const QString &meaning) {
-                   Label2->setText(meaning);
-                   m_voice.meaning(meaning);
-               },
+               [this](const QString &word) { Label1->setText(word); m_voice.word(word); },
+               [this](const QString &meaning) { Label2->setText(meaning); m_voice.meaning(meaning); },
                [this] { Label2->clear(); }})
 {
     setUpWindow(this, "Form2", 7980, 3450);
