@@ -31,7 +31,7 @@ protected:
     void closeEvent(QCloseEvent *event) override; // the close box ends the program
 
 private:
-    void onCommand1Clicked(); // 開始: start the drill, which runs until the program ends
+    void onCommand1Clicked(); // 開始: start the drill, whose steps run until the program ends
     void onCommand2Clicked(); // 終了: exit, end the program
 
     Shell &m_shell;
