@@ -40,12 +40,22 @@ PreciseStepTimer::~PreciseStepTimer()
 
 void PreciseStepTimer::start(std::int32_t ms, std::function<void()> step)
 {
+    stop();
     m_step = std::move(step);
-    // A timerfd set to zero is disarmed: "at once" is one nanosecond.
-    const std::int64_t ns = ms > 0 ? std::int64_t{ms} * 1000000 : 1;
-    const itimerspec in{{0, 0}, {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)}};
-    if (m_timerFd < 0 || ::timerfd_settime(m_timerFd, 0, &in, nullptr) != 0)
+    // A step due at once goes on a zero QTimer: arming the timerfd would cost each step some 30 µs
+    // of processor time more on a virtual machine (bench/RESULTS.md).
+    const itimerspec in{{0, 0}, {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000}};
+    if (ms <= 0 || m_timerFd < 0 || ::timerfd_settime(m_timerFd, 0, &in, nullptr) != 0)
         m_fallbackTimer.start(ms > 0 ? ms : 0);
+}
+
+void PreciseStepTimer::stop()
+{
+    m_step = nullptr;
+    m_fallbackTimer.stop();
+    const itimerspec off{};
+    if (m_timerFd >= 0)
+        ::timerfd_settime(m_timerFd, 0, &off, nullptr);
 }
 
 } // namespace tamberlo

@@ -24,7 +24,7 @@ public:
     PreciseStepTimer();
     ~PreciseStepTimer() override;
     void start(std::int32_t ms, std::function<void()> step) override;
-    void stop() override { m_step = nullptr; } // a wake-up still armed then finds nothing to run
+    void stop() override;
 
 private:
     std::function<void()> m_step;
