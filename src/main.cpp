@@ -1,6 +1,5 @@
 #include "application.h"
 #include "clock.h"
-#include "eventpump.h"
 #include "filedialog.h"
 #include "fonts.h"
 #include "icon.h"
@@ -8,6 +7,7 @@
 #include "module1.h"
 #include "qttexts.h"
 #include "randomdraw.h"
+#include "steptimer.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -39,10 +39,10 @@ int main(int argc, char *argv[])
     tamberlo::QtMessageBox messageBox;
     tamberlo::QtFileDialog fileDialog;
     tamberlo::SteadyClock clock;
-    tamberlo::QtEventPump pump(clock);
+    tamberlo::PreciseStepTimer timer;
     tamberlo::ClockSeededRandom random;
     tamberlo::Module1 module;
-    tamberlo::Application app({messageBox, fileDialog, clock, pump, random}, module);
+    tamberlo::Application app({messageBox, fileDialog, clock, timer, random}, module);
 
     app.start();
     if (app.hasEnded())

@@ -5,6 +5,7 @@
 #include "form2.h"
 #include "form3.h"
 #include "messagebox.h"
+#include "steptimer.h"
 #include "twips.h"
 
 #include <QCoreApplication>
@@ -19,9 +20,8 @@ Application::Application(Platform platform, Module1 &module)
 
 Application::~Application()
 {
-    delete m_form1.data();
-    delete m_form2.data();
-    delete m_form3.data();
+    for (const QPointer<QWidget> &loaded : m_windows)
+        delete loaded.data();
 }
 
 void Application::start()
@@ -31,40 +31,35 @@ void Application::start()
 
 QWidget *Application::window(Window window) const
 {
-    switch (window) {
-    case Window::Form1:
-        return m_form1;
-    case Window::Form2:
-        return m_form2;
-    case Window::Form3:
-        return m_form3;
-    }
-    return nullptr;
+    return m_windows[static_cast<std::size_t>(window)];
 }
 
 QWidget *Application::load(Window window)
 {
-    // Each window is built from its design afresh, then its load step runs before it is seen.
+    // Each window is built from its design afresh, and is loaded before its load step runs.
+    QPointer<QWidget> &loaded = m_windows[static_cast<std::size_t>(window)];
     switch (window) {
-    case Window::Form1:
-        m_form1 = new Form1(*this, m_module, m_platform.fileDialog);
-        m_form1->onLoad();
-        return m_form1;
-    case Window::Form2:
-        m_form2 = new Form2(*this, m_module, m_platform.clock, m_platform.pump, m_platform.random);
-        return m_form2;
-    case Window::Form3:
-        m_form3 = new Form3(*this, m_module);
-        m_form3->onLoad();
-        return m_form3;
+    case Window::Form1: {
+        auto *form1 = new Form1(*this, m_module, m_platform.fileDialog);
+        loaded = form1;
+        form1->onLoad();
+        break;
     }
-    return nullptr;
+    case Window::Form2:
+        loaded = new Form2(*this, m_module, m_platform.clock, m_platform.timer, m_platform.random);
+        break;
+    case Window::Form3: {
+        auto *form3 = new Form3(*this, m_module);
+        loaded = form3;
+        form3->onLoad();
+        break;
+    }
+    }
+    return loaded;
 }
 
 void Application::showWindow(Window which)
 {
-    if (m_ended)
-        return;
     QWidget *shown = window(which);
     if (!shown) {
         shown = load(which);
@@ -82,19 +77,9 @@ void Application::unloadWindow(Window which)
     if (!unloaded)
         return;
     unloaded->hide();
-    // The running command may belong to this very window: destroy it once control is back in the loop.
+    // The command that unloads a window is that window's own: destroy it once control is back in the loop.
     unloaded->deleteLater();
-    switch (which) {
-    case Window::Form1:
-        m_form1.clear();
-        break;
-    case Window::Form2:
-        m_form2.clear();
-        break;
-    case Window::Form3:
-        m_form3.clear();
-        break;
-    }
+    m_windows[static_cast<std::size_t>(which)].clear();
 }
 
 void Application::endProgram()
@@ -108,17 +93,17 @@ void Application::end(int status)
         return;
     m_ended = true;
     m_exitStatus = status;
-    for (QWidget *open : {window(Window::Form1), window(Window::Form2), window(Window::Form3)}) {
+    for (QWidget *open : m_windows) {
         if (open)
             open->hide();
     }
-    // Commands still on the stack see hasEnded() after their next event pump and return at once.
+    m_platform.timer.stop();
     QCoreApplication::exit(status);
 }
 
 QWidget *Application::visibleWindow() const
 {
-    for (QWidget *open : {window(Window::Form1), window(Window::Form2), window(Window::Form3)}) {
+    for (QWidget *open : m_windows) {
         if (open && open->isVisible())
             return open;
     }
@@ -127,15 +112,11 @@ QWidget *Application::visibleWindow() const
 
 void Application::message(const QString &text)
 {
-    if (m_ended)
-        return;
     m_platform.messageBox.show(visibleWindow(), text);
 }
 
 void Application::reportRuntimeError(const std::exception &error)
 {
-    if (m_ended)
-        return;
     const QString text = runtimeErrorText(error);
     writeToStderr(text);
     m_platform.messageBox.show(visibleWindow(), text);

@@ -2,7 +2,7 @@
 
 // How Tamberlo fits together. One Application lives for the whole process. It owns the shared
 // state (Module1, whose DictionaryPath names the current dictionary) and the platform seams
-// (message box, file dialog, clock, event pump, random draw), and it loads, shows and unloads the
+// (message box, file dialog, clock, step timer, random draw), and it loads, shows and unloads the
 // three windows: Form1, the main menu, which alone writes DictionaryPath; Form2, the flash drill;
 // Form3, word entry. Exactly one window is open at a time. The windows read and append dictionary
 // files only through the Qt-free core in src/dictionary/, always on the file DictionaryPath names,
@@ -14,24 +14,22 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <array>
 
 namespace tamberlo {
 
-class EventPump;
 class FileDialog;
-class Form1;
-class Form2;
-class Form3;
 class MessageBox;
 class MillisecondClock;
 class RandomDraw;
+class StepTimer;
 struct Module1;
 
 struct Platform {
     MessageBox &messageBox;
     FileDialog &fileDialog;
     const MillisecondClock &clock;
-    EventPump &pump;
+    StepTimer &timer;
     RandomDraw &random;
 };
 
@@ -61,9 +59,7 @@ private:
 
     Platform m_platform;
     Module1 &m_module;
-    QPointer<Form1> m_form1;
-    QPointer<Form2> m_form2;
-    QPointer<Form3> m_form3;
+    std::array<QPointer<QWidget>, 3> m_windows; // the loaded windows, in the order of Window
     bool m_ended = false;
     int m_exitStatus = 0;
 };

@@ -1,17 +1,9 @@
 #include "form2.h"
 
-#include "clock.h"
 #include "controls.h"
-#include "dictionaryfile.h"
 #include "digitalcounter.h"
-#include "drilltrace.h"
-#include "entryformat.h"
-#include "entrynumbers.h"
-#include "eventpump.h"
 #include "fonts.h"
 #include "module1.h"
-#include "numericvalue.h"
-#include "randomdraw.h"
 #include "shell.h"
 
 #include <QCloseEvent>
@@ -21,15 +13,18 @@
 
 namespace tamberlo {
 
-Form2::Form2(Shell &shell, Module1 &module, const MillisecondClock &clock, EventPump &pump,
+Form2::Form2(Shell &shell, Module1 &module, const MillisecondClock &clock, StepTimer &timer,
              RandomDraw &random, QWidget *parent)
     : QWidget(parent)
     , m_shell(shell)
     , m_module(module)
-    , m_clock(clock)
-    , m_pump(pump)
-    , m_random(random)
     , m_voice(this, clock)
+    , m_drill(shell, timer, random,
+              {[this] { return Text1->text().toStdString(); },
+               [this](const QString &number) { CtlDigital1->setValue(number); },
+               [this](const QString &word) { Label1->setText(word); m_voice.word(word); },
+               [this](const QString &meaning) { Label2->setText(meaning); m_voice.meaning(meaning); },
+               [this] { Label2->clear(); }})
 {
     setUpWindow(this, "Form2", 7980, 3450);
     setFont(designFont(MsPGothic, 14.25));
@@ -72,11 +67,6 @@ void Form2::closeEvent(QCloseEvent *event)
     endOnClose(m_shell, event);
 }
 
-std::int32_t Form2::halfPeriod() const
-{
-    return halfPeriodOfSpeed(Text1->text().toStdString());
-}
-
 void Form2::onCommand1Clicked()
 {
     Command1->hide();
@@ -86,53 +76,12 @@ void Form2::onCommand1Clicked()
     Label5->show();
     CtlDigital1->show();
 
-    const std::string path = m_module.DictionaryPath;
-    const std::int16_t entryCount = countEntries(path);
-    for (;;) {
-        m_pump.pumpOnce();
-        if (m_shell.hasEnded())
-            return;
-        const float r = m_random.reseedAndDraw();
-        const std::int16_t entryNumber = pickEntryNumber(r, entryCount);
-        // Only what the labels show is read into memory: a gigabyte line costs what a short one does.
-        const std::vector<std::string> pieces = readEntryPieces(path, entryNumber);
-        CtlDigital1->setValue(QString::fromStdString(numberText(entryNumber)));
-        Label1->setText(QString::fromStdString(entryPiece(pieces, 0, path, entryNumber)));
-        qCDebug(lcDrill).noquote() << "word" << traceMicroseconds() << entryNumber << Label1->text();
-        m_voice.word(Label1->text());
-        std::int32_t t = halfPeriod();
-        qCDebug(lcDrill).noquote() << "wait" << traceMicroseconds() << t;
-        Wait(t);
-        if (m_shell.hasEnded())
-            return;
-        Label2->setText(QString::fromStdString(entryPiece(pieces, 1, path, entryNumber)));
-        qCDebug(lcDrill).noquote() << "meaning" << traceMicroseconds() << Label2->text();
-        m_voice.meaning(Label2->text());
-        t = halfPeriod();
-        qCDebug(lcDrill).noquote() << "wait" << traceMicroseconds() << t;
-        Wait(t);
-        if (m_shell.hasEnded())
-            return;
-        Label2->setText(QString());
-        qCDebug(lcDrill).noquote() << "clear" << traceMicroseconds();
-    }
+    m_drill.start(m_module.DictionaryPath);
 }
 
 void Form2::onCommand2Clicked()
 {
     m_shell.endProgram();
-}
-
-void Form2::Wait(const std::int32_t &t)
-{
-    const qint64 start = m_clock.nowMs();
-    qint64 elapsed = 0;
-    do {
-        m_pump.pumpUntil(start + t);
-        if (m_shell.hasEnded())
-            return;
-        elapsed = m_clock.nowMs() - start;
-    } while (elapsed < t);
 }
 
 } // namespace tamberlo

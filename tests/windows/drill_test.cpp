@@ -1,11 +1,12 @@
 // The flash drill on fake time: its start, the order of one flash, the picked entry, the
-// half-period, Wait's turns, the end of the program mid-drill and the run-time errors; then Wait
-// and the event pump once more on the real clock and event loop, bounded only by a long watchdog;
+// half-period, the end of the program mid-drill and the run-time errors; then on the real event
+// loop, a run-time error inside a step and the step timer itself, bounded only by ctest's timeout;
 // what a screen reader is told.
 
 #include "digitalcounter.h"
 #include "fakes.h"
 #include "form2.h"
+#include "steptimer.h"
 #include "testmain.h"
 
 #include <QAccessible>
@@ -17,9 +18,9 @@
 #include <QLoggingCategory>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
 #include <cmath>
 #include <fcntl.h>
-#include <limits>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
@@ -46,20 +47,19 @@ QByteArray numberedDictionary(int entries)
 
 const float LargestDraw = std::nextafter(1.0f, 0.0f);
 
-struct Drill;
-Drill *g_recording = nullptr;
+struct DrillRun;
+DrillRun *g_recording = nullptr;
 QtMessageHandler g_previousHandler = nullptr;
 
-// Runs the real drill window on fake time. Everything the drill does lands in `log`, in order:
-// each pump and each label change (from the drill's trace) with the fake clock's time and what
-// the counter, Label1 and Label2 show at that moment, e.g. "2000 meaning [ 1|dog|犬]".
-struct Drill {
+// Runs the real drill window on fake time. Each label change (from the drill's trace) lands in
+// `log`, in order, with the fake clock's time and what the counter, Label1 and Label2 show at that
+// moment, e.g. "2000 meaning [ 1|dog|犬]"; each wait with its length, "1000 wait 1000".
+struct DrillRun {
     Harness h;
     QString path = h.folder.filePath(QStringLiteral("words.tmb"));
     QStringList log;
-    std::function<void(int)> duringPump; // the test's own hook, run before exit is clicked
 
-    explicit Drill(const std::optional<QByteArray> &bytes, const QString &speed = QStringLiteral("2"))
+    explicit DrillRun(const std::optional<QByteArray> &bytes, const QString &speed = QStringLiteral("2"))
     {
         if (bytes)
             write(*bytes);
@@ -68,7 +68,7 @@ struct Drill {
         text1()->setText(speed);
         g_recording = this;
     }
-    ~Drill() { g_recording = nullptr; }
+    ~DrillRun() { g_recording = nullptr; }
 
     void write(const QByteArray &bytes) { writeBytes(path, bytes); }
 
@@ -80,24 +80,21 @@ struct Drill {
 
     QString shown() const
     {
-        if (!form())
-            return QStringLiteral("[gone]");
         return QStringLiteral("[%1|%2|%3]").arg(counter()->value(), label("Label1")->text(), label("Label2")->text());
     }
 
     void record(const QString &event) { log << QStringLiteral("%1 %2").arg(h.clock.now).arg(event); }
 
-    // Presses start; the drill runs until exit is clicked from inside pump number `exitAt`.
-    void run(int exitAt)
+    // Presses start, then lets the timer take up to `steps` steps, running `before(n)` ahead of step n.
+    void run(int steps, const std::function<void(int)> &before = {})
     {
-        h.pump.onPump = [this, exitAt](int pumps) {
-            record(QStringLiteral("pump ") + shown());
-            if (duringPump)
-                duringPump(pumps);
-            if (pumps == exitAt && !h.app.hasEnded())
-                QTest::mouseClick(button("Command2"), Qt::LeftButton);
-        };
         QTest::mouseClick(button("Command1"), Qt::LeftButton);
+        for (int n = 1; n <= steps; ++n) {
+            if (before)
+                before(n);
+            if (!h.timer.fire())
+                return;
+        }
     }
 
     QStringList events(const QString &kind) const
@@ -163,27 +160,20 @@ struct Reader {
     }
 };
 
+// The program's own windows on the real event loop, its real step timer and clock.
 struct RealDrillWindow {
+    QTemporaryDir folder;
     FakeMessageBox messageBox;
     FakeFileDialog fileDialog;
     SteadyClock clock;
-    QtEventPump pump{clock};
+    PreciseStepTimer timer;
     FakeRandom random;
     Module1 module;
-    Application app{{messageBox, fileDialog, clock, pump, random}, module};
-    RealDrillWindow() { app.showWindow(Window::Form2); }
-    Form2 *form() const { return static_cast<Form2 *>(app.window(Window::Form2)); }
+    Application app{{messageBox, fileDialog, clock, timer, random}, module};
 };
 
-// One turn of the real pump: what the clock reads, the deadline, and whether an event is pending.
-struct Turn {
-    qint64 clock;
-    qint64 deadline;
-    bool eventPending;
-};
-
-// The pump when no timerfd can be had: it is made while the process has no descriptor to spare.
-std::unique_ptr<QtEventPump> pumpWithoutTimerFd(const MillisecondClock &clock)
+// The timer when no timerfd can be had: it is made while the process has no descriptor to spare.
+std::unique_ptr<PreciseStepTimer> timerWithoutTimerFd()
 {
     rlimit saved{};
     ::getrlimit(RLIMIT_NOFILE, &saved);
@@ -193,13 +183,13 @@ std::unique_ptr<QtEventPump> pumpWithoutTimerFd(const MillisecondClock &clock)
     none.rlim_cur = static_cast<rlim_t>(lowestFree);
     ::setrlimit(RLIMIT_NOFILE, &none);
     const int probe = ::timerfd_create(CLOCK_MONOTONIC, 0);
-    auto pump = std::make_unique<QtEventPump>(clock);
+    auto timer = std::make_unique<PreciseStepTimer>();
     ::setrlimit(RLIMIT_NOFILE, &saved);
     if (probe >= 0) {
         ::close(probe);
         return nullptr;
     }
-    return pump;
+    return timer;
 }
 
 // Closes stdin for as long as it lives, so that the next descriptor made is 0; stdin comes back after.
@@ -218,12 +208,17 @@ private:
     int m_stdin;
 };
 
-enum class PumpKind { TimerFd, TimerFdAtZero, FallbackTimer };
+enum class TimerKind { TimerFd, TimerFdAtZero, FallbackTimer };
+
+qint64 steadyMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 } // namespace
 
-Q_DECLARE_METATYPE(QList<Turn>)
-Q_DECLARE_METATYPE(PumpKind)
+Q_DECLARE_METATYPE(TimerKind)
 
 class DrillTest : public QObject {
     Q_OBJECT
@@ -237,57 +232,50 @@ private slots:
 
     void cleanupTestCase() { qInstallMessageHandler(g_previousHandler); }
 
+    // Start returns at once: the first word comes from the event loop.
     void startSwapsTheSpeedRowForTheCounter()
     {
-        Drill d("dog<>\x8c\xa2\r\n");
+        DrillRun d("dog<>\x8c\xa2\r\n");
         QVERIFY(d.button("Command1")->isVisible());
         QVERIFY(d.text1()->isVisible());
         QVERIFY(!d.label("Label5")->isVisible());
         QVERIFY(!d.counter()->isVisible());
-
-        bool checked = false;
-        d.duringPump = [&](int pumps) {
-            if (pumps != 1)
-                return;
-            checked = true;
-            QVERIFY(!d.button("Command1")->isVisible());
-            QVERIFY(d.button("Command2")->isVisible());
-            QVERIFY(!d.text1()->isVisible());
-            QCOMPARE(d.text1()->text(), QStringLiteral("2"));
-            for (const char *blanked : {"Label3", "Label4"}) {
-                QVERIFY2(d.label(blanked)->isVisible(), blanked);
-                QCOMPARE(d.label(blanked)->text(), QString());
-            }
-            QVERIFY(d.label("Label5")->isVisible());
-            QCOMPARE(d.label("Label5")->text(), QStringLiteral("No."));
-            QVERIFY(d.counter()->isVisible());
-            QCOMPARE(d.label("Label2")->text(), QString());
-        };
-        d.run(1);
-        QVERIFY(checked);
+        d.run(0);
+        QVERIFY(!d.button("Command1")->isVisible());
+        QVERIFY(d.button("Command2")->isVisible());
+        QVERIFY(!d.text1()->isVisible());
+        QCOMPARE(d.text1()->text(), QStringLiteral("2"));
+        for (const char *blanked : {"Label3", "Label4"}) {
+            QVERIFY2(d.label(blanked)->isVisible(), blanked);
+            QCOMPARE(d.label(blanked)->text(), QString());
+        }
+        QVERIFY(d.label("Label5")->isVisible());
+        QCOMPARE(d.label("Label5")->text(), QStringLiteral("No."));
+        QVERIFY(d.counter()->isVisible());
+        QCOMPARE(d.shown(), QStringLiteral("[ 0||]"));
+        QVERIFY(d.log.isEmpty());
     }
 
     // Which entry a draw picks is the core's; here the count it picks from is the file's.
     void largestDrawPicksTheLastOfAFullDictionary()
     {
-        Drill d(numberedDictionary(32767));
+        DrillRun d(numberedDictionary(32767));
         d.h.random.values = {LargestDraw};
-        d.run(2);
+        d.run(1);
         QCOMPARE(d.events("word"), QStringList{"[ 32767|w32767|]"});
         QVERIFY(d.h.messageBox.shown.isEmpty());
     }
 
     void eachFlashDrawsAndReadsAfresh()
     {
-        Drill d(numberedDictionary(3));
+        DrillRun d(numberedDictionary(3));
         d.h.random.values = {0.0f, 0.5f, 0.9f, 0.9f};
-        d.duringPump = [&](int pumps) {
+        d.run(3 * 4, [&](int step) {
             // Between the second and third flash: the text changes, and the file grows, but the
             // count taken at the start still bounds the draw.
-            if (pumps == 6)
+            if (step == 6)
                 d.write("x1<>y1\r\nx2<>y2\r\nx3<>y3\r\nx4<>y4\r\n");
-        };
-        d.run(1 + 3 * 4);
+        });
         QCOMPARE(d.events("word"), (QStringList{"[ 1|w1|]", "[ 2|w2|]", "[ 3|x3|]", "[ 3|x3|]"}));
         QCOMPARE(d.events("meaning"), (QStringList{"[ 1|w1|m1]", "[ 2|w2|m2]", "[ 3|x3|y3]", "[ 3|x3|y3]"}));
     }
@@ -295,8 +283,8 @@ private slots:
     // Which piece is the word and which the meaning is the core's; the third piece is never shown.
     void piecesDecodedIntoTheirLabels()
     {
-        Drill d("\x8c\xa2<>\x94\x4c<>x\r\n");
-        d.run(3);
+        DrillRun d("\x8c\xa2<>\x94\x4c<>x\r\n");
+        d.run(2);
         QCOMPARE(d.events("meaning"), QStringList{"[ 1|犬|猫]"});
         QVERIFY(d.h.messageBox.shown.isEmpty());
     }
@@ -312,96 +300,43 @@ private slots:
         QTest::newRow("negative") << "-1" << -500;
     }
 
-    // One flash in order, both of its waits taking the half-period; a wait of zero or less pumps
-    // exactly once.
+    // Two flashes in order, each wait taking the half-period, one of zero or less none at all.
     void halfPeriod()
     {
         QFETCH(QString, speed);
         QFETCH(int, ms);
-        Drill d("dog<>cat\r\n", speed);
-        d.run(1 + 3 * 2);
+        DrillRun d("dog<>cat\r\n", speed);
+        d.run(3 * 2);
         QCOMPARE(d.events("wait"), QStringList(4, QString::number(ms)));
         const qint64 flash = std::max(ms, 0);
         const QStringList expected{
-            "1000 pump [ 0||]",
             QStringLiteral("1000 word [ 1|dog|]"),
             QStringLiteral("1000 wait %1").arg(ms),
-            QStringLiteral("%1 pump [ 1|dog|]").arg(1000 + flash),
             QStringLiteral("%1 meaning [ 1|dog|cat]").arg(1000 + flash),
             QStringLiteral("%1 wait %2").arg(1000 + flash).arg(ms),
-            QStringLiteral("%1 pump [ 1|dog|cat]").arg(1000 + 2 * flash),
             QStringLiteral("%1 clear [ 1|dog|]").arg(1000 + 2 * flash),
+            QStringLiteral("%1 word [ 1|dog|]").arg(1000 + 2 * flash),
         };
         QCOMPARE(d.log.mid(0, expected.size()), expected);
-        QCOMPARE(d.h.pump.pumps, 7);
         QCOMPARE(d.h.random.draws, 2);
         QVERIFY(d.h.messageBox.shown.isEmpty());
     }
 
     void speedIsReadAtEveryWait()
     {
-        Drill d("dog<>cat\r\n", QStringLiteral("2"));
-        d.duringPump = [&](int pumps) {
-            if (pumps == 2) // typed before start, but changed while the first half runs
+        DrillRun d("dog<>cat\r\n", QStringLiteral("2"));
+        d.run(3, [&](int step) {
+            if (step == 2) // typed before start, but changed while the first half runs
                 d.text1()->setText(QStringLiteral("4"));
-        };
-        d.run(4);
+        });
         QCOMPARE(d.events("wait"), (QStringList{"1000", "2000"}));
-        QCOMPARE(d.log.last(), QStringLiteral("4000 pump [ 1|dog|]"));
-    }
-
-    void waitTurns_data()
-    {
-        QTest::addColumn<qint64>("start");
-        QTest::addColumn<int>("t");
-        QTest::addColumn<int>("eventEvery"); // ms between events that wake the pump; 0 for none
-        QTest::addColumn<int>("pumps");
-        QTest::addColumn<qint64>("elapsed");
-        constexpr int intMin = std::numeric_limits<std::int32_t>::min();
-        constexpr int intMax = std::numeric_limits<std::int32_t>::max();
-        QTest::newRow("zero") << qint64(1000) << 0 << 0 << 1 << qint64(0);
-        QTest::newRow("negative") << qint64(1000) << -1000 << 0 << 1 << qint64(0);
-        QTest::newRow("most_negative") << qint64(1000) << intMin << 0 << 1 << qint64(0);
-        QTest::newRow("zero_amid_events") << qint64(1000) << 0 << 7 << 1 << qint64(7);
-        QTest::newRow("one_ms") << qint64(1000) << 1 << 0 << 1 << qint64(1);
-        QTest::newRow("until_deadline") << qint64(1000) << 1000 << 0 << 1 << qint64(1000);
-        QTest::newRow("woken_by_events") << qint64(1000) << 1000 << 300 << 4 << qint64(1200);
-        QTest::newRow("event_every_ms") << qint64(1000) << 1000 << 1 << 1000 << qint64(1000);
-        // A 32-bit tick count would wrap here, 24.8 days after start-up.
-        QTest::newRow("across_32bit_tick_limit") << qint64(intMax) - 400 << 1000 << 300 << 4 << qint64(1200);
-        QTest::newRow("longest") << qint64(intMax) << intMax << 0 << 1 << qint64(intMax);
-    }
-
-    void waitTurns()
-    {
-        QFETCH(qint64, start);
-        QFETCH(int, t);
-        QFETCH(int, eventEvery);
-        QFETCH(int, pumps);
-        QFETCH(qint64, elapsed);
-        Drill d("dog<>cat\r\n");
-        d.h.clock.now = start;
-        qint64 lastWake = start;
-        QList<qint64> deadlines;
-        d.h.pump.onPump = [&](int) {
-            // The fake pump has moved the clock on to the deadline, if it lies ahead.
-            if (t > 0)
-                deadlines << d.h.clock.now;
-            if (eventEvery > 0)
-                d.h.clock.now = lastWake += eventEvery;
-        };
-        d.form()->Wait(t);
-        QCOMPARE(d.h.pump.pumps, pumps);
-        QCOMPARE(d.h.clock.now - start, elapsed);
-        if (t > 0)
-            QCOMPARE(deadlines, QList<qint64>(pumps, start + t)); // one deadline, not restarted per turn
-        QVERIFY(d.h.messageBox.shown.isEmpty());
+        QCOMPARE(d.log.last(), QStringLiteral("4000 clear [ 1|dog|]"));
     }
 
     void endMidDrill_data()
     {
         QTest::addColumn<bool>("closeWindow");
-        QTest::addColumn<int>("atPump");
+        QTest::addColumn<int>("atStep");
         QTest::addColumn<int>("draws");
         QTest::addColumn<QString>("shown");
         for (bool close : {false, true}) {
@@ -413,17 +348,16 @@ private slots:
         }
     }
 
-    // The end of the program stops the drill at once: no further pump, draw, read or label change.
+    // The end of the program stops the drill at once: no further step, draw, read or label change.
     void endMidDrill()
     {
         QFETCH(bool, closeWindow);
-        QFETCH(int, atPump);
+        QFETCH(int, atStep);
         QFETCH(int, draws);
         QFETCH(QString, shown);
-        Drill d("dog<>cat\r\n");
-        d.h.pump.onPump = [&](int pumps) {
-            d.record(QStringLiteral("pump ") + d.shown());
-            if (pumps != atPump)
+        DrillRun d("dog<>cat\r\n");
+        d.run(atStep, [&](int step) {
+            if (step != atStep)
                 return;
             // Were the drill to read again, a missing file would be one more error report.
             QFile::remove(d.path);
@@ -431,13 +365,12 @@ private slots:
                 d.form()->close();
             else
                 QTest::mouseClick(d.button("Command2"), Qt::LeftButton);
-        };
-        QTest::mouseClick(d.button("Command1"), Qt::LeftButton);
+        });
         QVERIFY(d.h.app.hasEnded());
         QCOMPARE(d.h.app.exitStatus(), 0);
-        QCOMPARE(d.h.pump.pumps, atPump);
+        QVERIFY(!d.h.timer.fire());
+        QCOMPARE(d.h.timer.fired, atStep - 1);
         QCOMPARE(d.h.random.draws, draws);
-        QVERIFY(d.log.last().endsWith(QStringLiteral("pump ") + shown));
         QCOMPARE(d.shown(), shown);
         QVERIFY(!d.form()->isVisible());
         QVERIFY(d.h.messageBox.shown.isEmpty());
@@ -451,7 +384,7 @@ private slots:
         QTest::addColumn<bool>("removeDuringFirstFlash");
         QTest::addColumn<QStringList>("report"); // besides the path, where the report names it
         QTest::addColumn<bool>("namesFile");
-        QTest::addColumn<int>("pumps");
+        QTest::addColumn<int>("step"); // the step that fails; 0 for start itself
         QTest::addColumn<QString>("shown"); // the drill window when the error is reported
 
         const std::optional<QByteArray> missing;
@@ -488,21 +421,20 @@ private slots:
         QFETCH(bool, removeDuringFirstFlash);
         QFETCH(QStringList, report);
         QFETCH(bool, namesFile);
-        QFETCH(int, pumps);
+        QFETCH(int, step);
         QFETCH(QString, shown);
-        Drill d(bytes, speed);
+        DrillRun d(bytes, speed);
         d.h.random.values = {r};
-        d.duringPump = [&](int n) {
-            if (removeDuringFirstFlash && n == 2)
-                QFile::remove(d.path);
-        };
         QString shownAtReport;
         bool bottomRowSwapped = false;
         d.h.messageBox.onShow = [&](const QString &) {
             shownAtReport = d.shown();
             bottomRowSwapped = d.counter()->isVisible() && !d.text1()->isVisible();
         };
-        d.run(100);
+        d.run(100, [&](int n) {
+            if (removeDuringFirstFlash && n == 2)
+                QFile::remove(d.path);
+        });
 
         QCOMPARE(d.h.messageBox.shown.size(), 1);
         const QString text = d.h.messageBox.shown.first();
@@ -514,15 +446,45 @@ private slots:
         QVERIFY(bottomRowSwapped);
         QVERIFY(d.h.app.hasEnded());
         QCOMPARE(d.h.app.exitStatus(), 1);
-        QCOMPARE(d.h.pump.pumps, pumps);
+        QCOMPARE(d.h.timer.fired, step);
         QVERIFY(!d.form()->isVisible());
+    }
+
+    void realLoopRuntimeError_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("blank_line_in_the_word_step") << QByteArray("\r\n") << "行: 1";
+        QTest::newRow("no_separator_in_the_meaning_step") << QByteArray("e f\r\n") << "行: 1";
+    }
+
+    // An error inside a step that Qt's event loop runs ends in the one report, never in Qt's
+    // dispatch: the loop returns the failure status, and no step follows.
+    void realLoopRuntimeError()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, line);
+        RealDrillWindow w;
+        const QString path = w.folder.filePath(QStringLiteral("words.tmb"));
+        writeBytes(path, bytes);
+        w.module.DictionaryPath = path.toStdString();
+        w.app.showWindow(Window::Form2);
+        QWidget *form = w.app.window(Window::Form2);
+        form->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("0"));
+        QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+        QVERIFY(w.messageBox.shown.isEmpty());
+        QCOMPARE(QCoreApplication::exec(), 1);
+        QCOMPARE(w.messageBox.shown.size(), 1);
+        QVERIFY(w.messageBox.shown.first().contains(path));
+        QVERIFY(w.messageBox.shown.first().contains(line));
+        QCOMPARE(w.random.draws, 1);
     }
 
     void readerHears_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("speed");
-        QTest::addColumn<qint64>("step"); // ms that a pump takes when it does not wait
+        QTest::addColumn<qint64>("step"); // ms that a step due at once comes after the one before
         QTest::addColumn<QList<float>>("draws");
         QTest::addColumn<QStringList>("heard");
         // Both halves of the fastest speed a reader keeps up with; nothing for what is empty.
@@ -542,116 +504,104 @@ private slots:
         QFETCH(qint64, step);
         QFETCH(QList<float>, draws);
         QFETCH(QStringList, heard);
-        Drill d(bytes, speed);
+        DrillRun d(bytes, speed);
         d.h.random.values.assign(draws.begin(), draws.end());
-        d.h.pump.step = step;
+        d.h.timer.step = step;
         Reader reader;
-        d.run(1 + 3 * int(draws.size()));
+        d.run(3 * int(draws.size()));
         QCOMPARE(reader.heard, heard);
         QVERIFY(d.h.messageBox.shown.isEmpty());
     }
 
-    void realClockWait_data()
+    void stepTimer_data()
     {
-        QTest::addColumn<int>("t");
-        QTest::addColumn<int>("eventAt"); // ms into the wait at which an event comes
-        QTest::newRow("zero_event_pending") << 0 << 0;
-        QTest::newRow("thirty_ms_event_pending") << 30 << 0;
-        QTest::newRow("thirty_ms_event_midway") << 30 << 10;
-    }
-
-    // On the real event loop: an event that comes meanwhile is handled, and a timed wait still
-    // lasts at least its time. How the pump wakes is pumpWakesAtItsDeadline's.
-    void realClockWait()
-    {
-        QFETCH(int, t);
-        QFETCH(int, eventAt);
-        RealDrillWindow w;
-        QCoreApplication::processEvents();
-        bool handled = false;
-        QTimer::singleShot(eventAt, [&] { handled = true; });
-        const qint64 before = w.clock.nowMs(); // Wait counts on its own clock's ticks
-        w.form()->Wait(t);
-        QVERIFY(w.clock.nowMs() - before >= t);
-        QVERIFY(handled);
-    }
-
-    void pumpWakesAtItsDeadline_data()
-    {
-        QTest::addColumn<PumpKind>("kind");
-        QTest::addColumn<QList<Turn>>("turns");
-        constexpr qint64 Far = 600000;
+        QTest::addColumn<TimerKind>("kind");
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<bool>("replaceFarStep");
+        QTest::addColumn<bool>("stop");
         // Descriptor 0 is a timerfd like any other where the program was started with stdin closed.
-        for (auto [kind, how] : {std::pair(PumpKind::TimerFd, "timerfd_"), std::pair(PumpKind::TimerFdAtZero, "timerfd_0_"),
-                                 std::pair(PumpKind::FallbackTimer, "fallback_timer_")}) {
-            auto row = [&](const char *name, const QList<Turn> &turns) {
-                QTest::newRow((QByteArray(how) + name).constData()) << kind << turns;
-            };
-            row("at_the_deadline_no_wait", {{1000, 1000, false}});
-            // The wake-up set on the first turn stands, however the clock reads later.
-            row("armed_once_per_deadline", {{1000, 1050, true}, {1050 - Far, 1050, false}});
-            row("spent_wake_up_armed_again", {{1000, 1020, false}, {1000, 1020, false}});
-            row("new_deadline_replaces_a_far_one", {{1000, 1000 + Far, true}, {1000, 1020, false}});
+        for (auto [kind, how] : {std::pair(TimerKind::TimerFd, "timerfd_"), std::pair(TimerKind::TimerFdAtZero, "timerfd_0_"),
+                                 std::pair(TimerKind::FallbackTimer, "fallback_timer_")}) {
+            QTest::newRow((QByteArray(how) + "at_once").constData()) << kind << 0 << false << false;
+            QTest::newRow((QByteArray(how) + "negative").constData()) << kind << -5 << false << false;
+            QTest::newRow((QByteArray(how) + "thirty_ms").constData()) << kind << 30 << false << false;
+            QTest::newRow((QByteArray(how) + "replaces_a_far_step").constData()) << kind << 30 << true << false;
+            QTest::newRow((QByteArray(how) + "stopped").constData()) << kind << 0 << false << true;
         }
     }
 
-    // Each turn returns: at once at its deadline, else when its wake-up comes. A pump that missed
-    // its wake-up would wait on until the long watchdog.
-    void pumpWakesAtItsDeadline()
+    // A step runs once, from the event loop, no sooner than its time; the loop handles events
+    // while steps due at once follow one another; once spent or stopped, nothing of the timer
+    // wakes the idle loop. A timer that missed its wake-up would hang until ctest's timeout.
+    void stepTimer()
     {
-        QFETCH(PumpKind, kind);
-        QFETCH(QList<Turn>, turns);
-        FakeClock clock;
+        QFETCH(TimerKind, kind);
+        QFETCH(int, ms);
+        QFETCH(bool, replaceFarStep);
+        QFETCH(bool, stop);
         std::optional<StdinAside> stdinAside;
-        if (kind == PumpKind::TimerFdAtZero)
+        if (kind == TimerKind::TimerFdAtZero)
             stdinAside.emplace();
-        const std::unique_ptr<QtEventPump> pump =
-            kind == PumpKind::FallbackTimer ? pumpWithoutTimerFd(clock) : std::make_unique<QtEventPump>(clock);
-        if (!pump)
+        const std::unique_ptr<PreciseStepTimer> timer =
+            kind == TimerKind::FallbackTimer ? timerWithoutTimerFd() : std::make_unique<PreciseStepTimer>();
+        if (!timer)
             QSKIP("a timerfd was had even without a descriptor to spare");
         QCoreApplication::processEvents();
-        bool late = false;
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        connect(&watchdog, &QTimer::timeout, [&] { late = true; });
-        watchdog.start(10000);
-        for (const Turn &turn : turns) {
-            clock.now = turn.clock;
-            if (turn.eventPending)
-                QTimer::singleShot(0, [] {});
-            pump->pumpUntil(turn.deadline);
-            QVERIFY(!late);
+        QEventLoop loop;
+        int runs = 0;
+        qint64 ranAfter = -1;
+        const qint64 started = steadyMs();
+        if (replaceFarStep)
+            timer->start(600000, [&] { QFAIL("the replaced step ran"); });
+        timer->start(ms, [&] {
+            ++runs;
+            ranAfter = steadyMs() - started;
+            loop.quit();
+        });
+        QCOMPARE(runs, 0);
+        if (stop) {
+            timer->stop();
+            QTimer::singleShot(0, &loop, &QEventLoop::quit);
         }
-        // Spent, nothing of the pump's wakes the idle loop again.
+        loop.exec();
+        QCOMPARE(runs, stop ? 0 : 1);
+        QVERIFY2(ranAfter >= (stop ? -1 : ms), qPrintable(QString::number(ranAfter)));
+
+        QCoreApplication::processEvents();
         bool idle = false;
         QTimer::singleShot(100, [&] { idle = true; });
         int idleTurns = 0;
         for (; !idle; ++idleTurns)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QCOMPARE(idleTurns, 1);
+        QCOMPARE(runs, stop ? 0 : 1);
+    }
+
+    // At speed 0 the steps follow one another without end; the loop must still get to its events.
+    void stepsDueAtOnceLetEventsRun()
+    {
+        PreciseStepTimer timer;
+        int steps = 0;
+        std::function<void()> step = [&] {
+            ++steps;
+            timer.start(0, step);
+        };
+        timer.start(0, step);
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&] { QTimer::singleShot(0, &loop, &QEventLoop::quit); });
+        loop.exec();
+        timer.stop();
+        QVERIFY(steps >= 1);
     }
 
     // Descriptor 0 included.
-    void pumpGivesBackItsDescriptor()
+    void timerGivesBackItsDescriptor()
     {
-        FakeClock clock;
         const StdinAside stdinAside;
         const qsizetype open = QDir(QStringLiteral("/proc/self/fd")).count();
-        { QtEventPump pump(clock); }
+        { PreciseStepTimer timer; }
         QCOMPARE(QDir(QStringLiteral("/proc/self/fd")).count(), open);
     }
-
-    void realClockWaitEndsWithTheProgram()
-    {
-        RealDrillWindow w;
-        constexpr int Long = 600000;
-        QTimer::singleShot(10, w.form()->findChild<QPushButton *>(QStringLiteral("Command2")), &QPushButton::click);
-        const qint64 before = w.clock.nowMs();
-        w.form()->Wait(Long);
-        QVERIFY(w.app.hasEnded());
-        QVERIFY(w.clock.nowMs() - before < Long);
-    }
-
 };
 
 TAMBERLO_QTEST_MAIN(DrillTest)

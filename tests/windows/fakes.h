@@ -5,11 +5,11 @@
 
 #include "application.h"
 #include "clock.h"
-#include "eventpump.h"
 #include "filedialog.h"
 #include "messagebox.h"
 #include "module1.h"
 #include "randomdraw.h"
+#include "steptimer.h"
 #include "systemreason.h"
 
 #include <QApplication>
@@ -23,6 +23,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace tamberlo::testing {
 
@@ -65,25 +66,34 @@ public:
     qint64 now = 1000;
 };
 
-// Each pump advances the fake clock: to the deadline when it would block, by `step` otherwise,
-// then runs the queued Qt events and the test's hook.
-class FakePump final : public EventPump {
+// Holds the one step due. Each fire() handles the pending Qt events, moves the fake clock on to
+// the step's time (by `step` when it was due at once) and runs it.
+class FakeStepTimer final : public StepTimer {
 public:
-    explicit FakePump(FakeClock &clock) : m_clock(clock) {}
-    void pumpUntil(qint64 deadlineMs) override
+    explicit FakeStepTimer(FakeClock &clock) : m_clock(clock) {}
+    void start(std::int32_t ms, std::function<void()> next) override
     {
-        ++pumps;
-        m_clock.now = deadlineMs > m_clock.now ? deadlineMs : m_clock.now + step;
-        QCoreApplication::processEvents();
-        if (onPump)
-            onPump(pumps);
+        m_due = ms > 0 ? ms : step;
+        m_next = std::move(next);
     }
-    int pumps = 0;
+    void stop() override { m_next = nullptr; }
+    bool fire()
+    {
+        QCoreApplication::processEvents();
+        if (!m_next)
+            return false;
+        ++fired;
+        m_clock.now += m_due;
+        std::exchange(m_next, nullptr)();
+        return true;
+    }
+    int fired = 0;
     qint64 step = 0;
-    std::function<void(int)> onPump;
 
 private:
     FakeClock &m_clock;
+    std::function<void()> m_next;
+    qint64 m_due = 0;
 };
 
 class FakeRandom final : public RandomDraw {
@@ -137,10 +147,10 @@ struct Harness {
     FakeMessageBox messageBox;
     FakeFileDialog fileDialog;
     FakeClock clock;
-    FakePump pump{clock};
+    FakeStepTimer timer{clock};
     FakeRandom random;
     Module1 module;
-    Application app{{messageBox, fileDialog, clock, pump, random}, module};
+    Application app{{messageBox, fileDialog, clock, timer, random}, module};
 
     template <typename T = QWidget>
     T *control(Window window, const char *name) const
