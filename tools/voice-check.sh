@@ -32,7 +32,10 @@ fi
 . "$root/tests/e2e/drilllib.sh"
 ORCA_PID=""
 SPEECHD_PID=""
-trap 'kill $ORCA_PID $SPEECHD_PID 2>/dev/null || true; cleanup' EXIT
+# On a failure, the ends of the logs tell why.
+trap 'rc=$?; kill $ORCA_PID $SPEECHD_PID 2>/dev/null || true
+    [ $rc = 0 ] || tail -n 25 "$E2E_TMP"/orca.log "$E2E_TMP"/orca.out "$E2E_TMP"/speechd.log >&2 2>/dev/null || true
+    cleanup' EXIT
 
 export XDG_RUNTIME_DIR="$E2E_TMP" HOME="$E2E_TMP" GSETTINGS_BACKEND=memory QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
     QT_LOGGING_RULES="tamberlo.drill.debug=true"
