@@ -83,14 +83,20 @@ trace | awk -v t0="$shown" -v s="$seconds" '($1 == "word" || $1 == "meaning") &&
     $2 = sprintf("%6.2f s ", ($2 - t0) / 1e6); print }'
 echo "Orca's speech from 開始 (at $start) over $seconds s at $speed s a word:"
 /usr/bin/python3 - "$log" "$start" "$seconds" <<'EOF'
-import re, sys
+import collections, re, sys
 from datetime import datetime
 clock = lambda s: datetime.strptime(s[:15], "%H:%M:%S.%f")
-start, at = clock(sys.argv[2]), None
+start, at, events = clock(sys.argv[2]), None, collections.Counter()
 for line in open(sys.argv[1], errors="replace"):
     # A line without a time of its own belongs to the last one that had a time.
     m = re.match(r"\D{0,12}(\d\d:\d\d:\d\d\.\d{6})", line)
     at = clock(m[1]) if m else at
-    if "SPEECH OUTPUT" in line and at and 0 <= (at - start).total_seconds() <= float(sys.argv[3]):
-        print(f"{(at - start).total_seconds():6.2f} s  {line[line.index('SPEECH OUTPUT'):].rstrip()}")
+    if not at or not 0 <= (at - start).total_seconds() <= float(sys.argv[3]):
+        continue
+    if m := re.search(r"SPEECH OUTPUT: '(.*)'\s*(\{.*)?$", line):
+        print(f"{(at - start).total_seconds():6.2f} s  {m[1]}")
+    elif m := re.search(r"OBJECT EVENT: (\S+)", line):
+        events[m[1]] += 1
+# Which route the words came by: the events Orca handled meanwhile.
+print("Events:", ", ".join(f"{e} x{n}" for e, n in events.most_common()))
 EOF
