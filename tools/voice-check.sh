@@ -95,8 +95,8 @@ for line in open(sys.argv[1], errors="replace"):
         continue
     if m := re.search(r"SPEECH OUTPUT: '(.*)'\s*(\{.*)?$", line):
         print(f"{(at - start).total_seconds():6.2f} s  {m[1]}")
-    elif m := re.search(r"OBJECT EVENT: (\S+)", line):
-        events[m[1]] += 1
+    elif m := re.search(r"(?:OBJECT EVENT:|START .*OBJECT EVENT) (\S+)", line):
+        events[m[1].lower()] += 1
 # Which route the words came by: the events Orca handled meanwhile.
 print("Events:", ", ".join(f"{e} x{n}" for e, n in events.most_common()))
 EOF
