@@ -128,7 +128,7 @@ private:
 class SingleEntry : public EntryBatch {
 public:
     SingleEntry(std::string word, std::string meaning) : m_word(std::move(word)), m_meaning(std::move(meaning)) {}
-    long long count() override { return 1; }
+    long long count(long long) override { return 1; }
     bool next(std::string &word, std::string &meaning) override
     {
         if (m_given)
@@ -150,9 +150,9 @@ LineTally tallyEntries(BlockReader &reader, EntryBatch &batch)
 {
     const std::size_t keep = batch.existingBytes();
     if (keep == 0)
-        return tallyLines(reader, MaxEntries - 1);
+        return tallyLines(reader, MaxEntries);
     EntrySplitter splitter(2, keep);
-    return walkLines(reader, MaxEntries - 1, [&](std::string_view bytes) { splitter.take(bytes); },
+    return walkLines(reader, MaxEntries, [&](std::string_view bytes) { splitter.take(bytes); },
                      [&] {
                          const std::vector<std::string> pieces = std::exchange(splitter, EntrySplitter(2, keep)).finish();
                          if (pieces.size() >= 2)
@@ -266,15 +266,15 @@ AppendResult appendEntries(const std::string &path, EntryBatch &batch)
     const LineTally tally = tallyEntries(reader, batch);
     if (reader.error() != 0)
         return notWritten(systemReason(reader.error()));
-    if (tally.lines >= MaxEntries)
+    if (tally.lines > MaxEntries)
         return {AppendOutcome::DictionaryFull, {}, 0};
-    const long long count = batch.count();
+    const long long count = batch.count(MaxEntries - tally.lines);
     if (count < 0)
         return notWritten(batch.failure());
-    if (count > MaxEntries - tally.lines)
-        return {AppendOutcome::DictionaryFull, {}, MaxEntries - tally.lines};
     if (count == 0)
         return {AppendOutcome::Appended, {}};
+    if (count > MaxEntries - tally.lines)
+        return {AppendOutcome::DictionaryFull, {}, MaxEntries - tally.lines};
 
     // Without a line end first, the new entries would be glued onto an open last line.
     std::string pending(tally.endsOpen ? LineEnd : "");

@@ -78,8 +78,9 @@ public:
     // more, its first two pieces in code page 932 bytes, each cut to at most this many bytes.
     virtual std::size_t existingBytes() const { return 0; }
     virtual void existing(std::string_view word, std::string_view meaning);
-    // How many entries next() will give; below zero when the batch cannot say (see failure()).
-    virtual long long count() = 0;
+    // How many entries next() will give; below zero when the batch cannot say (see failure()). Once
+    // past `room`, the most the dictionary can take, counting may stop: nothing will be written.
+    virtual long long count(long long room) = 0;
     // The next entry's word and meaning in code page 932; false when there are no more or on failure.
     virtual bool next(std::string &word, std::string &meaning) = 0;
     // Why count() or next() could not go on, or empty.

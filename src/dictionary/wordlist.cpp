@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <utility>
 
@@ -20,6 +22,21 @@ std::string lower(std::string_view text)
         return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
     });
     return out;
+}
+
+// Where the run of ASCII bytes from `from` ends, eight bytes at a time.
+std::size_t asciiRunEnd(std::string_view s, std::size_t from)
+{
+    std::size_t i = from;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080ull)
+            break;
+    }
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80)
+        ++i;
+    return i;
 }
 
 bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
@@ -94,11 +111,13 @@ std::optional<Separator> separatorNamed(std::string_view name)
 
 void Utf8Validator::feed(std::string_view bytes)
 {
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
         if (m_need == 0) {
-            if (b < 0x80)
+            if (b < 0x80) {
+                i = asciiRunEnd(bytes, i) - 1;
                 continue;
+            }
             m_lo = 0x80;
             m_hi = 0xBF;
             if (b >= 0xC2 && b <= 0xDF) {
@@ -197,9 +216,7 @@ void TextDecoder::decode(std::string_view s, std::string &out, bool last)
         for (std::size_t i = 0; i < n;) {
             const auto b = static_cast<unsigned char>(s[i]);
             if (b < 0x80) {
-                std::size_t j = i + 1;
-                while (j < n && static_cast<unsigned char>(s[j]) < 0x80)
-                    ++j;
+                const std::size_t j = asciiRunEnd(s, i);
                 out.append(s.substr(i, j - i));
                 i = j;
                 continue;
@@ -336,20 +353,24 @@ void WordListParser::decide(std::string_view line)
 
 void WordListParser::take(std::string_view s)
 {
-    const Separator sep = separator();
-    const char sepChar = sep == Separator::Tab ? '\t' : sep == Separator::Comma ? ',' : '<';
-    const bool quoting = sep != Separator::Entry;
-    auto special = [&](char c) {
-        if (c == '\r' || c == '\n')
-            return true;
-        switch (m_quote) {
-        case Quote::FieldStart: return c == sepChar || (quoting && c == '"');
-        case Quote::Plain: return c == sepChar;
-        case Quote::Quoted: return c == '"';
-        case Quote::QuoteInQuoted: return true;
-        }
-        return true;
-    };
+    if (!m_specialReady) {
+        // Per quote state, the bytes that end a run of plain text.
+        const Separator sep = separator();
+        const auto sepChar = static_cast<unsigned char>(sep == Separator::Tab ? '\t' : sep == Separator::Comma ? ',' : '<');
+        const bool quoting = sep != Separator::Entry;
+        for (int state = 0; state < 4; ++state)
+            for (int b = 0; b < 256; ++b) {
+                bool special = b == '\r' || b == '\n';
+                switch (static_cast<Quote>(state)) {
+                case Quote::FieldStart: special = special || b == sepChar || (quoting && b == '"'); break;
+                case Quote::Plain: special = special || b == sepChar; break;
+                case Quote::Quoted: special = special || b == '"'; break;
+                case Quote::QuoteInQuoted: special = true; break;
+                }
+                m_special[state][b] = special;
+            }
+        m_specialReady = true;
+    }
     for (std::size_t i = 0; i < s.size();) {
         if (m_afterCr) {
             m_afterCr = false;
@@ -358,15 +379,18 @@ void WordListParser::take(std::string_view s)
                 continue;
             }
         }
-        if (m_pendingLt || special(s[i])) {
+        const bool *special = m_special[static_cast<int>(m_quote)];
+        if (m_pendingLt || special[static_cast<unsigned char>(s[i])]) {
             takeChar(s.substr(i, 1));
             ++i;
             continue;
         }
-        std::size_t j = i + 1;
-        if (m_quote == Quote::FieldStart)
+        if (m_quote == Quote::FieldStart) {
             m_quote = Quote::Plain;
-        while (j < s.size() && !special(s[j]))
+            special = m_special[static_cast<int>(m_quote)];
+        }
+        std::size_t j = i + 1;
+        while (j < s.size() && !special[static_cast<unsigned char>(s[j])])
             ++j;
         const std::string_view run = s.substr(i, j - i);
         m_recordEmpty = false;

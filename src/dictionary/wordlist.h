@@ -141,6 +141,8 @@ private:
     enum class Quote { FieldStart, Plain, Quoted, QuoteInQuoted } m_quote = Quote::FieldStart;
     bool m_pendingLt = false; // "<" that a ">" may make a separator
     bool m_unclosedAtEnd = false;
+    bool m_specialReady = false;
+    bool m_special[4][256] = {};
 };
 
 // Every entry of a whole list: detection, decoding and parsing at once (for tests and fuzzing).

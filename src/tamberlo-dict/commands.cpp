@@ -193,6 +193,7 @@ public:
         , m_encoding(encoding)
         , m_separator(separator)
     {
+        m_known.reserve(MaxEntries);
     }
 
     // A piece longer than the longest field in code page 932 cannot be any entry of the source.
@@ -203,11 +204,14 @@ public:
             m_known.insert(entryKey(word, meaning));
     }
 
-    long long count() override
+    long long count(long long room) override
     {
         m_new = m_already = 0;
         EntryStream stream(m_source, m_encoding, m_separator);
-        while (const auto entry = stream.next()) {
+        while (m_new <= room) {
+            const auto entry = stream.next();
+            if (!entry)
+                break;
             if (!entry->problem.empty())
                 continue;
             ++(m_known.contains(entryKey(entry->wordBytes, entry->meaningBytes)) ? m_already : m_new);
@@ -308,8 +312,8 @@ int importList(const std::string &sourcePath, const std::string &dictionary, con
     case AppendOutcome::Appended:
         break;
     case AppendOutcome::DictionaryFull:
-        return failed(dictionary, "辞書に入りきりません: 新しい項目" + count(batch.added()) + "のうち、入るのは" +
-                                      count(result.room) + "までです（上限32767件）。何も書き込んでいません");
+        return failed(dictionary, "辞書に入りきりません: 新しい項目のうち入るのは" + count(result.room) +
+                                      "までです（上限32767件）。何も書き込んでいません");
     case AppendOutcome::Locked:
     case AppendOutcome::NotWritten:
         return failed(dictionary, "書き込めませんでした: " + result.reason);
