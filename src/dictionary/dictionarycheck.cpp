@@ -1,6 +1,7 @@
 #include "dictionarycheck.h"
 
 #include "cp932.h"
+#include "dictionaryfile.h"
 #include "entryformat.h"
 
 #include <algorithm>
@@ -144,6 +145,13 @@ void DictionaryCheck::endLine()
 void DictionaryCheck::tooManyLines()
 {
     report(Finding::TooManyLines, "32767行を超えています（暗記はこの辞書を開けません）");
+}
+
+void checkDictionaryFile(const std::string &path, DictionaryCheck &check)
+{
+    if (readLines(path, MaxEntries, [&](std::string_view bytes) { check.take(bytes); }, [&] { check.endLine(); }) >
+        MaxEntries)
+        check.tooManyLines();
 }
 
 } // namespace tamberlo

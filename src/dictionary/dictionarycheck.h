@@ -77,4 +77,8 @@ private:
     Utf8Validator m_utf8;
 };
 
+// Reads a dictionary file into the check by the drill's line rule; more than 32767 lines end the
+// reading with TooManyLines. Throws RuntimeError as countEntries does.
+void checkDictionaryFile(const std::string &path, DictionaryCheck &check);
+
 } // namespace tamberlo

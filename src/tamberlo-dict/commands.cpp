@@ -9,17 +9,16 @@
 #include "runtimeerror.h"
 #include "systemreason.h"
 #include "utf8.h"
+#include "wordlistimport.h"
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <fcntl.h>
 #include <memory>
 #include <thread>
 #include <unistd.h>
-#include <unordered_set>
 #include <vector>
 
 namespace tamberlo::dict {
@@ -74,19 +73,6 @@ public:
 
     int fd() const { return m_fd; }
 
-    // Every byte from the start, a block at a time; the errno of a failed read, or 0.
-    int read(const std::function<void(std::string_view)> &take) const
-    {
-        if (::lseek(m_fd, 0, SEEK_SET) != 0)
-            return errno;
-        BlockReader reader(m_fd);
-        while (reader.available()) {
-            take({reader.begin(), static_cast<std::size_t>(reader.end() - reader.begin())});
-            reader.skipAll();
-        }
-        return reader.error();
-    }
-
 private:
     std::string spool(int from)
     {
@@ -117,142 +103,6 @@ private:
     int m_fd = -1;
 };
 
-// The source's entries as they stream past: decoded, then parsed.
-class EntryStream {
-public:
-    EntryStream(const Source &source, SourceEncoding encoding, std::optional<Separator> separator)
-        : m_source(source)
-        , m_decoder(encoding)
-        , m_parser(separator, encodingName(encoding), [this](const WordListEntry &e) { m_queue.push_back(e); })
-    {
-    }
-
-    // The next entry, or none at the end or when a read fails (error() says which).
-    std::optional<WordListEntry> next()
-    {
-        while (m_queue.empty() && !m_ended)
-            refill();
-        if (m_queue.empty())
-            return std::nullopt;
-        WordListEntry entry = std::move(m_queue.front());
-        m_queue.pop_front();
-        return entry;
-    }
-
-    int error() const { return m_error; }
-
-private:
-    void refill()
-    {
-        if (!m_reader) {
-            if (::lseek(m_source.fd(), 0, SEEK_SET) != 0) {
-                m_error = errno;
-                m_ended = true;
-                return;
-            }
-            m_reader = std::make_unique<BlockReader>(m_source.fd());
-        }
-        std::string text;
-        if (m_reader->available()) {
-            m_decoder.feed({m_reader->begin(), static_cast<std::size_t>(m_reader->end() - m_reader->begin())}, text);
-            m_reader->skipAll();
-            m_parser.feed(text);
-            return;
-        }
-        m_ended = true;
-        m_error = m_reader->error();
-        if (m_error != 0)
-            return;
-        m_decoder.finish(text);
-        m_parser.feed(text);
-        m_parser.finish();
-    }
-
-    const Source &m_source;
-    TextDecoder m_decoder;
-    WordListParser m_parser;
-    std::unique_ptr<BlockReader> m_reader;
-    std::deque<WordListEntry> m_queue;
-    bool m_ended = false;
-    int m_error = 0;
-};
-
-std::string entryKey(std::string_view word, std::string_view meaning)
-{
-    std::string key(word);
-    key += EntrySeparator;
-    key += meaning;
-    return key;
-}
-
-// The new entries of the source: those without a problem that the dictionary does not hold yet.
-class ImportBatch : public EntryBatch {
-public:
-    ImportBatch(const Source &source, SourceEncoding encoding, std::optional<Separator> separator)
-        : m_source(source)
-        , m_encoding(encoding)
-        , m_separator(separator)
-    {
-        m_known.reserve(MaxEntries);
-    }
-
-    // A piece longer than the longest field in code page 932 cannot be any entry of the source.
-    std::size_t existingBytes() const override { return 2 * MaxFieldCharacters + 1; }
-    void existing(std::string_view word, std::string_view meaning) override
-    {
-        if (word.size() < existingBytes() && meaning.size() < existingBytes())
-            m_known.insert(entryKey(word, meaning));
-    }
-
-    long long count(long long room) override
-    {
-        m_new = m_already = 0;
-        EntryStream stream(m_source, m_encoding, m_separator);
-        while (m_new <= room) {
-            const auto entry = stream.next();
-            if (!entry)
-                break;
-            if (!entry->problem.empty())
-                continue;
-            ++(m_known.contains(entryKey(entry->wordBytes, entry->meaningBytes)) ? m_already : m_new);
-        }
-        if (stream.error() != 0) {
-            m_failure = systemReason(stream.error());
-            return -1;
-        }
-        m_writing = std::make_unique<EntryStream>(m_source, m_encoding, m_separator);
-        return m_new;
-    }
-
-    bool next(std::string &word, std::string &meaning) override
-    {
-        while (const auto entry = m_writing->next()) {
-            if (!entry->problem.empty() || m_known.contains(entryKey(entry->wordBytes, entry->meaningBytes)))
-                continue;
-            word = entry->wordBytes;
-            meaning = entry->meaningBytes;
-            return true;
-        }
-        if (m_writing->error() != 0)
-            m_failure = systemReason(m_writing->error());
-        return false;
-    }
-
-    std::string failure() const override { return m_failure; }
-    long long added() const { return m_new; }
-    long long already() const { return m_already; }
-
-private:
-    const Source &m_source;
-    SourceEncoding m_encoding;
-    std::optional<Separator> m_separator;
-    std::unordered_set<std::string> m_known;
-    std::unique_ptr<EntryStream> m_writing;
-    long long m_new = 0;
-    long long m_already = 0;
-    std::string m_failure;
-};
-
 bool exists(const std::string &path)
 {
     struct stat st;
@@ -271,15 +121,15 @@ int importList(const std::string &sourcePath, const std::string &dictionary, con
     if (options.encoding) {
         encoding = *options.encoding;
     } else {
-        EncodingDetector detector;
-        if (const int err = source.read([&](std::string_view bytes) { detector.feed(bytes); }); err != 0)
+        int err = 0;
+        encoding = detectEncoding(source.fd(), err);
+        if (err != 0)
             return failed(sourcePath, systemReason(err));
-        encoding = detector.result();
     }
 
     // Every line that cannot become an entry is listed before anything is written.
     long long bad = 0;
-    EntryStream stream(source, encoding, options.separator);
+    WordListStream stream(source.fd(), encoding, options.separator);
     while (const auto entry = stream.next()) {
         if (entry->problem.empty())
             continue;
@@ -295,7 +145,7 @@ int importList(const std::string &sourcePath, const std::string &dictionary, con
     }
 
     const bool existed = exists(dictionary);
-    ImportBatch batch(source, encoding, options.separator);
+    ImportBatch batch(source.fd(), encoding, options.separator);
     // The lock is tried once per append; another program holds it for a moment at most.
     AppendResult result = appendEntries(dictionary, batch);
     for (const auto giveUp = std::chrono::steady_clock::now() + LockPatience;
@@ -333,10 +183,7 @@ int checkDictionary(const std::string &dictionary)
         problem(dictionary, f.line, (f.warning ? "警告: " : "") + f.reason);
     });
     try {
-        const long long lines = readLines(dictionary, MaxEntries, [&](std::string_view bytes) { check.take(bytes); },
-                                          [&] { check.endLine(); });
-        if (lines > MaxEntries)
-            check.tooManyLines();
+        checkDictionaryFile(dictionary, check);
     } catch (const RuntimeError &e) {
         return failed(dictionary, e.detail());
     }
