@@ -476,17 +476,28 @@ void WordListParser::handleChar(std::string_view ch)
     }
 }
 
+void WordListParser::startField(std::size_t index, long long column)
+{
+    Field &field = m_field[index];
+    field.text.clear();
+    field.characters = 0;
+    field.startColumn = column;
+    field.quoted = false;
+    field.holdsBreak = false;
+    m_fieldCount = index + 1;
+}
+
 WordListParser::Field &WordListParser::current()
 {
-    if (m_fields.empty())
-        m_fields.push_back(startingAt(m_column + 1));
-    return m_fields.back();
+    if (m_fieldCount == 0)
+        startField(0, m_column + 1);
+    return m_field[m_fieldCount - 1];
 }
 
 void WordListParser::keep(std::string_view bytes)
 {
     Field &field = current();
-    if (m_fields.size() > 2)
+    if (m_fieldCount > 2)
         return;
     // Past the limit only the count goes on: the text is refused whole, so its tail is never needed.
     const std::size_t room = (MaxFieldCharacters + 1) * 4;
@@ -499,10 +510,7 @@ void WordListParser::endField()
 {
     current();
     // Fields after the meaning are read past but not kept.
-    if (m_fields.size() < 3)
-        m_fields.push_back(startingAt(m_column + 2));
-    else
-        m_fields.back() = {};
+    startField(std::min<std::size_t>(m_fieldCount, 2), m_column + 2);
     m_quote = Quote::FieldStart;
 }
 
@@ -525,7 +533,7 @@ void WordListParser::endRecord()
 {
     if (!m_recordEmpty)
         emit();
-    m_fields.clear();
+    m_fieldCount = 0;
     m_recordEmpty = true;
     m_quote = Quote::FieldStart;
     m_pendingLt = false;
@@ -552,10 +560,13 @@ void WordListParser::finish()
 
 void WordListParser::emit()
 {
-    WordListEntry entry;
+    WordListEntry &entry = m_entry;
     entry.line = m_recordLine;
-    if (m_fields.empty())
-        m_fields.push_back(startingAt(1));
+    entry.problem.clear();
+    entry.wordBytes.clear();
+    entry.meaningBytes.clear();
+    if (m_fieldCount == 0)
+        startField(0, 1);
     const auto column = [](const Field &field, std::size_t at) {
         return "（" + std::to_string(field.startColumn + (field.quoted ? 1 : 0) +
                                    static_cast<long long>(countCharacters(std::string_view(field.text).substr(0, at)))) +
@@ -583,22 +594,21 @@ void WordListParser::emit()
                                                                   : "「<>」";
     if (m_unclosedAtEnd) {
         entry.problem = "引用符「\"」が閉じられないままファイルが終わっています";
-    } else if (m_fields.size() < 2) {
+    } else if (m_fieldCount < 2) {
         entry.problem = std::string("意味がありません（区切りの") + separatorName + "がありません）";
-    } else if (std::string p = problemOf(m_fields[0], "語"); !p.empty()) {
+    } else if (std::string p = problemOf(m_field[0], "語"); !p.empty()) {
         entry.problem = std::move(p);
-    } else if (std::string q = problemOf(m_fields[1], "意味"); !q.empty()) {
+    } else if (std::string q = problemOf(m_field[1], "意味"); !q.empty()) {
         entry.problem = std::move(q);
     }
-    entry.word = m_fields[0].text;
-    if (m_fields.size() >= 2)
-        entry.meaning = m_fields[1].text;
+    entry.word.assign(m_field[0].text);
+    entry.meaning.assign(m_fieldCount >= 2 ? std::string_view(m_field[1].text) : std::string_view());
     if (entry.problem.empty()) {
         for (int k = 0; k < 2 && entry.problem.empty(); ++k) {
-            const Field &field = m_fields[static_cast<std::size_t>(k)];
+            const Field &field = m_field[k];
             Cp932Encoding encoded = encodeCp932(field.text);
             if (encoded.ok()) {
-                (k == 0 ? entry.wordBytes : entry.meaningBytes) = std::move(encoded.bytes);
+                (k == 0 ? entry.wordBytes : entry.meaningBytes).assign(encoded.bytes);
                 continue;
             }
             // The first character it cannot hold, by code and as itself, and where it stands.

@@ -102,12 +102,7 @@ private:
         bool quoted = false;
         bool holdsBreak = false;
     };
-    static Field startingAt(long long column)
-    {
-        Field field;
-        field.startColumn = column;
-        return field;
-    }
+    void startField(std::size_t index, long long column);
 
     void feedPreamble(std::string_view utf8);
     void endPreambleLine();
@@ -136,7 +131,9 @@ private:
 
     // The record being read.
     long long m_recordLine = 1;
-    std::vector<Field> m_fields;
+    Field m_field[3]; // word, meaning, and one for any further field, read past but not kept
+    std::size_t m_fieldCount = 0;
+    WordListEntry m_entry; // reused, so that a list of millions of lines costs no allocation per line
     bool m_recordEmpty = true;
     enum class Quote { FieldStart, Plain, Quoted, QuoteInQuoted } m_quote = Quote::FieldStart;
     bool m_pendingLt = false; // "<" that a ">" may make a separator

@@ -21,50 +21,50 @@ std::string entryKey(std::string_view word, std::string_view meaning)
 
 } // namespace
 
-WordListStream::WordListStream(int fd, SourceEncoding encoding, std::optional<Separator> separator)
+WordListStream::WordListStream(int fd, SourceEncoding encoding, std::optional<Separator> separator,
+                               WordListParser::Sink sink)
     : m_fd(fd)
     , m_decoder(encoding)
-    , m_parser(separator, encodingName(encoding), [this](const WordListEntry &e) { m_queue.push_back(e); })
+    , m_parser(separator, encodingName(encoding), std::move(sink))
 {
 }
 
 WordListStream::~WordListStream() = default;
 
-std::optional<WordListEntry> WordListStream::next()
+bool WordListStream::step()
 {
-    while (m_queue.empty() && !m_ended)
-        refill();
-    if (m_queue.empty())
-        return std::nullopt;
-    WordListEntry entry = std::move(m_queue.front());
-    m_queue.pop_front();
-    return entry;
-}
-
-void WordListStream::refill()
-{
+    if (m_ended)
+        return false;
     if (!m_reader) {
         if (::lseek(m_fd, 0, SEEK_SET) != 0) {
             m_error = errno;
             m_ended = true;
-            return;
+            return false;
         }
         m_reader = std::make_unique<BlockReader>(m_fd);
     }
-    std::string text;
+    m_text.clear();
     if (m_reader->available()) {
-        m_decoder.feed({m_reader->begin(), static_cast<std::size_t>(m_reader->end() - m_reader->begin())}, text);
+        m_decoder.feed({m_reader->begin(), static_cast<std::size_t>(m_reader->end() - m_reader->begin())}, m_text);
         m_reader->skipAll();
-        m_parser.feed(text);
-        return;
+        m_parser.feed(m_text);
+        return true;
     }
     m_ended = true;
     m_error = m_reader->error();
     if (m_error != 0)
-        return;
-    m_decoder.finish(text);
-    m_parser.feed(text);
+        return false;
+    m_decoder.finish(m_text);
+    m_parser.feed(m_text);
     m_parser.finish();
+    return false;
+}
+
+int WordListStream::run()
+{
+    while (step()) {
+    }
+    return m_error;
 }
 
 SourceEncoding detectEncoding(int fd, int &error)
@@ -96,42 +96,47 @@ void ImportBatch::existing(std::string_view word, std::string_view meaning)
         m_known.insert(entryKey(word, meaning));
 }
 
-bool ImportBatch::known(const WordListEntry &entry) const
+bool ImportBatch::known(const WordListEntry &entry)
 {
-    return m_known.contains(entryKey(entry.wordBytes, entry.meaningBytes));
+    m_key.assign(entry.wordBytes);
+    m_key += EntrySeparator;
+    m_key += entry.meaningBytes;
+    return m_known.contains(m_key);
 }
 
 long long ImportBatch::count(long long room)
 {
     m_new = m_already = 0;
-    WordListStream stream(m_fd, m_encoding, m_separator);
-    while (m_new <= room) {
-        const auto entry = stream.next();
-        if (!entry)
-            break;
-        if (entry->problem.empty())
-            ++(known(*entry) ? m_already : m_new);
+    WordListStream stream(m_fd, m_encoding, m_separator, [&](const WordListEntry &entry) {
+        if (entry.problem.empty())
+            ++(known(entry) ? m_already : m_new);
+    });
+    while (m_new <= room && stream.step()) {
     }
     if (stream.error() != 0) {
         m_failure = systemReason(stream.error());
         return -1;
     }
-    m_writing = std::make_unique<WordListStream>(m_fd, m_encoding, m_separator);
+    m_writing = std::make_unique<WordListStream>(m_fd, m_encoding, m_separator, [this](const WordListEntry &entry) {
+        if (entry.problem.empty() && !known(entry))
+            m_queue.emplace_back(entry.wordBytes, entry.meaningBytes);
+    });
     return m_new;
 }
 
 bool ImportBatch::next(std::string &word, std::string &meaning)
 {
-    while (const auto entry = m_writing->next()) {
-        if (!entry->problem.empty() || known(*entry))
-            continue;
-        word = entry->wordBytes;
-        meaning = entry->meaningBytes;
-        return true;
+    while (m_queue.empty() && m_writing->step()) {
     }
-    if (m_writing->error() != 0)
-        m_failure = systemReason(m_writing->error());
-    return false;
+    if (m_queue.empty()) {
+        if (m_writing->error() != 0)
+            m_failure = systemReason(m_writing->error());
+        return false;
+    }
+    word = std::move(m_queue.front().first);
+    meaning = std::move(m_queue.front().second);
+    m_queue.pop_front();
+    return true;
 }
 
 } // namespace tamberlo

@@ -15,26 +15,27 @@ namespace tamberlo {
 
 class BlockReader;
 
-// The entries of a word list read from the start of a seekable descriptor: decoded, then parsed.
+// The entries of a word list read from the start of a seekable descriptor, decoded, parsed and
+// handed to the sink, a block of the file at a time.
 class WordListStream {
 public:
-    WordListStream(int fd, SourceEncoding encoding, std::optional<Separator> separator);
+    WordListStream(int fd, SourceEncoding encoding, std::optional<Separator> separator, WordListParser::Sink sink);
     ~WordListStream();
     WordListStream(const WordListStream &) = delete;
     WordListStream &operator=(const WordListStream &) = delete;
 
-    // The next entry, or none at the end or when a read failed (error() says which).
-    std::optional<WordListEntry> next();
+    // Reads one more block; false once the list has ended or a read has failed (see error()).
+    bool step();
+    // Reads to the end: the errno of a failed read, or 0.
+    int run();
     int error() const { return m_error; }
 
 private:
-    void refill();
-
     int m_fd;
     TextDecoder m_decoder;
     WordListParser m_parser;
     std::unique_ptr<BlockReader> m_reader;
-    std::deque<WordListEntry> m_queue;
+    std::string m_text;
     bool m_ended = false;
     int m_error = 0;
 };
@@ -60,13 +61,15 @@ public:
     long long already() const { return m_already; }
 
 private:
-    bool known(const WordListEntry &entry) const;
+    bool known(const WordListEntry &entry);
 
     int m_fd;
     SourceEncoding m_encoding;
     std::optional<Separator> m_separator;
     std::unordered_set<std::string> m_known;
+    std::string m_key;
     std::unique_ptr<WordListStream> m_writing;
+    std::deque<std::pair<std::string, std::string>> m_queue; // new entries read but not yet written
     long long m_new = 0;
     long long m_already = 0;
     std::string m_failure;

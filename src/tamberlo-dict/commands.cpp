@@ -129,15 +129,14 @@ int importList(const std::string &sourcePath, const std::string &dictionary, con
 
     // Every line that cannot become an entry is listed before anything is written.
     long long bad = 0;
-    WordListStream stream(source.fd(), encoding, options.separator);
-    while (const auto entry = stream.next()) {
-        if (entry->problem.empty())
-            continue;
+    WordListStream stream(source.fd(), encoding, options.separator, [&](const WordListEntry &entry) {
+        if (entry.problem.empty())
+            return;
         ++bad;
-        problem(sourcePath, entry->line, entry->problem);
-    }
-    if (stream.error() != 0)
-        return failed(sourcePath, systemReason(stream.error()));
+        problem(sourcePath, entry.line, entry.problem);
+    });
+    if (const int err = stream.run(); err != 0)
+        return failed(sourcePath, systemReason(err));
     if (bad > 0 && !options.skipBad) {
         summary("問題のある行が" + std::to_string(bad) + "行あります。辞書には何も書き込んでいません"
                 "（直して実行し直すか、--skip-bad で残りを取り込めます）");
