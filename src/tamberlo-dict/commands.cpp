@@ -116,6 +116,12 @@ int importList(const std::string &sourcePath, const std::string &dictionary, con
     Source source;
     if (const std::string reason = source.open(sourcePath); !reason.empty())
         return failed(sourcePath, reason);
+    // Appending to the list being read would read its own new lines back.
+    struct stat from;
+    struct stat to;
+    if (::fstat(source.fd(), &from) == 0 && ::stat(dictionary.c_str(), &to) == 0 && from.st_dev == to.st_dev &&
+        from.st_ino == to.st_ino)
+        return failed(dictionary, "元のファイルと同じファイルです（別の名前の新しい辞書に取り込んでください）");
 
     SourceEncoding encoding = SourceEncoding::Utf8;
     if (options.encoding) {
