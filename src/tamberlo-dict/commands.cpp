@@ -193,6 +193,10 @@ int checkDictionary(const std::string &dictionary)
         return failed(dictionary, e.detail());
     }
     const std::string warnings = check.warnings() > 0 ? "（警告" + count(check.warnings()) + "）" : "";
+    if (check.lines() == 0) {
+        summary("辞書は空です（暗記は項目がひとつもないと始められません）");
+        return Done;
+    }
     if (check.showable()) {
         summary("問題はありません: 暗記は全" + std::to_string(check.lines()) + "項目を表示できます" + warnings);
         return Done;
