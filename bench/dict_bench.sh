@@ -56,11 +56,15 @@ PY
 peak() { # NAME COMMAND...
     local name=$1; shift
     /usr/bin/python3 - "$name" "$@" <<'PY'
-import resource, subprocess, sys, time
+import os, resource, sys, time
+# posix_spawn, not fork: a forked child's peak would count this interpreter's pages.
+devnull = os.open(os.devnull, os.O_WRONLY)
 t0 = time.perf_counter()
-p = subprocess.run(sys.argv[2:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+pid = os.posix_spawnp(sys.argv[2], sys.argv[2:], os.environ,
+                      file_actions=[(os.POSIX_SPAWN_DUP2, devnull, 1), (os.POSIX_SPAWN_DUP2, devnull, 2)])
+_, status = os.waitpid(pid, 0)
 wall = time.perf_counter() - t0
-print(f"{sys.argv[1]:44} {wall:6.2f} s  peak {resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024:5.1f} MiB  exit {p.returncode}")
+print(f"{sys.argv[1]:44} {wall:6.2f} s  peak {resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024:5.1f} MiB  exit {os.waitstatus_to_exitcode(status)}")
 PY
 }
 echo "1 GiB sources"
