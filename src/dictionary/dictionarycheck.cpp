@@ -104,9 +104,10 @@ void DictionaryCheck::endLine()
         if (m_lfColumn != 0 && !m_lfReported) {
             m_lfReported = true;
             report(Finding::LfLineEnds,
-                   "改行がLFだけです（" + column(m_lfColumn) +
-                       "）。暗記はCR LFかCRで行を分けるので、ファイル全体がひとつの項目になります。"
-                       "tamberlo-dict import で新しい辞書に取り込んでください");
+                   "LFだけの改行があります（" + column(m_lfColumn) +
+                       "）: 暗記はCR LFかCRでしか行を分けないので、LFで分けた行はひとつの項目として読まれます"
+                       "（LFだけで保存したファイルなら、ファイル全体がひとつの項目です）。"
+                       "tamberlo-dict import で新しい辞書に取り込めます");
         }
         if (m_nulColumn != 0)
             report(Finding::NulByte, "NULバイトがあります（" + column(m_nulColumn) + "。UTF-16で保存したファイルかもしれません）");

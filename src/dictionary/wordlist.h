@@ -105,7 +105,6 @@ private:
     void startField(std::size_t index, long long column);
 
     void feedPreamble(std::string_view utf8);
-    void endPreambleLine();
     void decide(std::string_view line);
     void take(std::string_view utf8);
     void takeChar(std::string_view ch);

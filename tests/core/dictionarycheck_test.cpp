@@ -49,8 +49,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, Check, testing::Values(
     Row{"blank_line", "a<>b\r\n\r\nc<>d\r\n", {"2 空行です（暗記はここで止まります）"}, false},
     Row{"no_separator", "a<>b\r\nlonely\r\n", {"2 「<>」がありません（暗記はここで止まります）"}, false},
     Row{"lf_line_ends_said_once", "dog<>\x8C\xA2\ncat<>\x94\x4C\n",
-        {"1 改行がLFだけです（7列目）。暗記はCR LFかCRで行を分けるので、ファイル全体がひとつの項目になります。"
-         "tamberlo-dict import で新しい辞書に取り込んでください"}, false},
+        {"1 LFだけの改行があります（7列目）: 暗記はCR LFかCRでしか行を分けないので、LFで分けた行はひとつの項目"
+         "として読まれます（LFだけで保存したファイルなら、ファイル全体がひとつの項目です）。"
+         "tamberlo-dict import で新しい辞書に取り込めます"}, false},
     Row{"utf8_text", "dog<>\xE7\x8A\xAC\r\n",
         {"1 UTF-8で書かれています（辞書はコードページ932です。tamberlo-dict import で変換できます）"}, false},
     Row{"invalid_cp932_with_column", "ab<>\x85\x40\r\n", {"1 コードページ932として正しくないバイトがあります（5列目）"}, false},
