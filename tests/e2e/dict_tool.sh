@@ -7,7 +7,7 @@
 . "$(dirname "$0")/drilllib.sh"
 binary=$1
 tool=$2
-export QT_LOGGING_RULES="tamberlo.drill.debug=true" LC_ALL=C.UTF-8
+export QT_LOGGING_RULES="tamberlo.drill.debug=true"
 hex() { od -An -tx1 "$1" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
 dictionary="$E2E_TMP/words.tmb"
 
