@@ -7,7 +7,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Flash-card vocabulary drill for English w
 set(CPACK_PACKAGE_DESCRIPTION
     "Tamberlo drills English words and their Japanese meanings with flash cards.
 It keeps word lists as plain text dictionary files (.tmb, Shift_JIS),
-lets the user create them, add words to them and run a timed drill.")
+lets the user create them, add words to them and run a timed drill.
+The command tamberlo-dict imports word lists (CSV, tab-separated text,
+card program exports; UTF-8, UTF-16 or Shift_JIS) into dictionaries,
+checks a dictionary as the drill reads it and exports it as UTF-8.")
 set(CPACK_PACKAGE_HOMEPAGE_URL ${PROJECT_HOMEPAGE_URL})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -32,6 +32,10 @@ echo "== hugeline_bench.sh"
 dictionary_bench="$benchdir/dictionary_bench"
 [ -x "$dictionary_bench" ] || exit 0
 
+# The dictionary tool on a full dictionary and on 1 GiB sources.
+echo "== dict_bench.sh"
+"$(dirname "$0")/../bench/dict_bench.sh" "$build/src/tamberlo-dict/tamberlo-dict" "$dictionary_bench"
+
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 "$dictionary_bench" --write-dictionary="$tmp/full.tmb"

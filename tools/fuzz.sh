@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-${FUZZ_SECONDS:-60}}
 build=build-fuzz
-targets=(${FUZZ_TARGETS:-fuzz_reader fuzz_split fuzz_cp932 fuzz_numeric})
+targets=(${FUZZ_TARGETS:-fuzz_reader fuzz_split fuzz_cp932 fuzz_numeric fuzz_import fuzz_check})
 
 # clang's sanitizer and fuzzer runtimes; only this script needs them, so the normal dependencies don't list them.
 need=()
@@ -36,6 +36,7 @@ for target in "${targets[@]}"; do
     [ -d "fuzz/seeds/$target" ] && seeds+=("fuzz/seeds/$target")
     case $target in
         fuzz_reader|fuzz_cp932) seeds+=(examples) ;;
+        fuzz_import|fuzz_check) seeds+=(examples) ;;
     esac
     echo "== $target: ${seconds} s"
     if ! "$build/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -print_final_stats=1 \

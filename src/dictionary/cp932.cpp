@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <iconv.h>
 #include <system_error>
+#include <unordered_map>
 
 // glibc's "CP932" agrees with Microsoft's table on every valid sequence (NEC row 13, the NEC-selected
 // and IBM extensions, 0x8160 -> U+FF5E and the other Microsoft-specific choices, the user-defined
@@ -56,7 +57,7 @@ iconv_t encoder()
 constexpr std::string_view Utf8Replacement = "\xEF\xBF\xBD";
 
 // Encodes one non-ASCII character given as its UTF-8 bytes; false when code page 932 cannot hold it.
-bool encodeOne(std::string_view utf8Char, std::string &out)
+bool encodeOneUncached(std::string_view utf8Char, std::string &out)
 {
     char buffer[8];
     char *in = const_cast<char *>(utf8Char.data());
@@ -73,6 +74,24 @@ bool encodeOne(std::string_view utf8Char, std::string &out)
         return false;
     out += encoded;
     return true;
+}
+
+// The answers for the characters met so far: two iconv calls per character would make a word list of
+// 32767 entries take a third of a second. Bounded, so that text of every Unicode character cannot grow
+// it past the few thousand characters code page 932 has.
+bool encodeOne(char32_t cp, std::string_view utf8Char, std::string &out)
+{
+    thread_local std::unordered_map<char32_t, std::string> known; // empty: cannot be held
+    if (const auto found = known.find(cp); found != known.end()) {
+        out += found->second;
+        return !found->second.empty();
+    }
+    std::string encoded;
+    const bool ok = encodeOneUncached(utf8Char, encoded);
+    if (known.size() < 16384)
+        known.emplace(cp, encoded);
+    out += encoded;
+    return ok;
 }
 
 } // namespace
@@ -119,7 +138,7 @@ Cp932Encoding encodeCp932(std::string_view utf8Text)
         }
         const std::size_t start = i;
         const char32_t cp = utf8::next(utf8Text, i);
-        if (cp == utf8::Replacement || !encodeOne(utf8Text.substr(start, i - start), result.bytes))
+        if (cp == utf8::Replacement || !encodeOne(cp, utf8Text.substr(start, i - start), result.bytes))
             result.unencodable.push_back(cp);
     }
     return result;

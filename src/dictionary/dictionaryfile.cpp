@@ -77,32 +77,88 @@ bool takeBack(int fd, off_t sizeAtLock, off_t start, off_t end)
     return retryOnEintr([&] { return ::ftruncate(fd, start); }) == 0;
 }
 
-// Writes all of line at the end of the file and flushes it: empty, or why not once what was written
-// has been taken back.
-std::string writeAtEnd(int fd, std::string_view line, off_t sizeAtLock)
-{
-    // O_APPEND puts each write at the end; the offset after it says where that end was.
-    std::size_t written = 0;
-    off_t end = sizeAtLock;
-    int err = 0;
-    while (written < line.size()) {
-        const ssize_t n = retryOnEintr([&] { return ::write(fd, line.data() + written, line.size() - written); });
-        if (n <= 0) {
-            // A write cut short is tried on, so a full disk is reported as such (ENOSPC) and not as a stop.
-            err = n < 0 ? errno : EIO;
-            break;
+// Writes bytes at the end of the file, then flushes them; what went wrong is taken back, all of it.
+class EndWriter {
+public:
+    EndWriter(int fd, off_t sizeAtLock) : m_fd(fd), m_sizeAtLock(sizeAtLock), m_start(sizeAtLock), m_end(sizeAtLock) {}
+
+    bool write(std::string_view bytes)
+    {
+        // O_APPEND puts each write at the end; the offset after it says where that end was.
+        std::size_t written = 0;
+        while (m_err == 0 && written < bytes.size()) {
+            const ssize_t n = retryOnEintr([&] { return ::write(m_fd, bytes.data() + written, bytes.size() - written); });
+            if (n <= 0) {
+                // A write cut short is tried on, so a full disk is reported as such (ENOSPC) and not as a stop.
+                m_err = n < 0 ? errno : EIO;
+                break;
+            }
+            written += static_cast<std::size_t>(n);
+            m_end = ::lseek(m_fd, 0, SEEK_CUR);
+            if (!m_wrote)
+                m_start = m_end - n;
+            m_wrote = true;
         }
-        written += static_cast<std::size_t>(n);
-        end = ::lseek(fd, 0, SEEK_CUR);
+        return m_err == 0;
     }
-    // EINVAL: a file system that cannot sync; the write itself went through.
-    if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL)
-        err = errno;
-    if (err == 0)
-        return {};
-    if (!takeBack(fd, sizeAtLock, end - static_cast<off_t>(written), end))
-        return systemReason(err) + "（書き込んだ分を取り消せませんでした）";
-    return systemReason(err);
+
+    // Empty once flushed, or why not once what was written has been taken back.
+    std::string finish(const std::string &failure = {})
+    {
+        // EINVAL: a file system that cannot sync; the write itself went through.
+        if (m_err == 0 && failure.empty() && ::fsync(m_fd) != 0 && errno != EINVAL)
+            m_err = errno;
+        if (m_err == 0 && failure.empty())
+            return {};
+        const std::string reason = failure.empty() ? systemReason(m_err) : failure;
+        if (m_wrote && !takeBack(m_fd, m_sizeAtLock, m_start, m_end))
+            return reason + "（書き込んだ分を取り消せませんでした）";
+        return reason;
+    }
+
+private:
+    int m_fd;
+    off_t m_sizeAtLock;
+    off_t m_start;
+    off_t m_end;
+    bool m_wrote = false;
+    int m_err = 0;
+};
+
+// The one entry of appendEntry, already encoded.
+class SingleEntry : public EntryBatch {
+public:
+    SingleEntry(std::string word, std::string meaning) : m_word(std::move(word)), m_meaning(std::move(meaning)) {}
+    long long count(long long) override { return 1; }
+    bool next(std::string &word, std::string &meaning) override
+    {
+        if (m_given)
+            return false;
+        m_given = true;
+        word = m_word;
+        meaning = m_meaning;
+        return true;
+    }
+
+private:
+    std::string m_word;
+    std::string m_meaning;
+    bool m_given = false;
+};
+
+// The line count, handing each entry's first two pieces to the batch on the way when it wants them.
+LineTally tallyEntries(BlockReader &reader, EntryBatch &batch)
+{
+    const std::size_t keep = batch.existingBytes();
+    if (keep == 0)
+        return tallyLines(reader, MaxEntries);
+    EntrySplitter splitter(2, keep);
+    return walkLines(reader, MaxEntries, [&](std::string_view bytes) { splitter.take(bytes); },
+                     [&] {
+                         const std::vector<std::string> pieces = std::exchange(splitter, EntrySplitter(2, keep)).finish();
+                         if (pieces.size() >= 2)
+                             batch.existing(pieces[0], pieces[1]);
+                     });
 }
 
 } // namespace
@@ -138,6 +194,17 @@ std::int16_t countEntries(const std::string &path)
     return static_cast<std::int16_t>(lines);
 }
 
+long long readLines(const std::string &path, long long limit, const std::function<void(std::string_view)> &take,
+                    const std::function<void()> &lineEnd)
+{
+    const File file = openForReading(path);
+    BlockReader reader(file.fd());
+    const long long lines = walkLines(reader, limit, take, lineEnd).lines;
+    if (reader.error() != 0)
+        throwSystem(ErrorKind::FileAccess, path, reader.error());
+    return lines;
+}
+
 std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n, std::size_t blockSize)
 {
     // A character of code page 932 is at most two bytes: this many hold the characters textPrefix
@@ -151,14 +218,21 @@ std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n
     return pieces;
 }
 
+void EntryBatch::existing(std::string_view, std::string_view) {}
+
 AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning)
 {
     // Encoded apart: a broken sequence at the end of the word must not pair up with the meaning.
-    const Cp932Encoding encodedWord = encodeCp932(word);
-    const Cp932Encoding encodedMeaning = encodeCp932(meaning);
+    Cp932Encoding encodedWord = encodeCp932(word);
+    Cp932Encoding encodedMeaning = encodeCp932(meaning);
     if (!encodedWord.ok() || !encodedMeaning.ok())
         return notWritten(unencodableReason(encodedWord, encodedMeaning));
+    SingleEntry entry(std::move(encodedWord.bytes), std::move(encodedMeaning.bytes));
+    return appendEntries(path, entry);
+}
 
+AppendResult appendEntries(const std::string &path, EntryBatch &batch)
+{
     // Looked at before opening too, so that opening never waits for a pipe's reader or wakes a device.
     struct stat st;
     if (::stat(path.c_str(), &st) == 0)
@@ -183,16 +257,41 @@ AppendResult appendEntry(const std::string &path, const std::string &word, const
         return notWritten(std::move(refusal));
 
     BlockReader reader(fd);
-    const LineTally tally = tallyLines(reader, MaxEntries - 1);
+    const LineTally tally = tallyEntries(reader, batch);
     if (reader.error() != 0)
         return notWritten(systemReason(reader.error()));
-    if (tally.lines >= MaxEntries)
-        return {AppendOutcome::DictionaryFull, {}};
+    if (tally.lines > MaxEntries)
+        return {AppendOutcome::DictionaryFull, {}, 0};
+    const long long count = batch.count(MaxEntries - tally.lines);
+    if (count < 0)
+        return notWritten(batch.failure());
+    if (count == 0)
+        return {AppendOutcome::Appended, {}};
+    if (count > MaxEntries - tally.lines)
+        return {AppendOutcome::DictionaryFull, {}, MaxEntries - tally.lines};
 
-    // Without a line end first, the new entry would be glued onto an open last line.
-    const std::string line =
-        std::string(tally.endsOpen ? LineEnd : "") + composeEntryLine(encodedWord.bytes, encodedMeaning.bytes);
-    if (std::string reason = writeAtEnd(fd, line, st.st_size); !reason.empty())
+    // Without a line end first, the new entries would be glued onto an open last line.
+    std::string pending(tally.endsOpen ? LineEnd : "");
+    EndWriter writer(fd, st.st_size);
+    constexpr std::size_t chunk = 1 << 20;
+    long long given = 0;
+    std::string word;
+    std::string meaning;
+    bool ok = true;
+    while (ok && given <= count && batch.next(word, meaning)) {
+        ++given;
+        pending += composeEntryLine(word, meaning);
+        if (pending.size() >= chunk) {
+            ok = writer.write(pending);
+            pending.clear();
+        }
+    }
+    if (ok)
+        writer.write(pending);
+    std::string failure = batch.failure();
+    if (failure.empty() && given != count)
+        failure = "取り込む項目の数が数えたときと違います（読んでいる間に変わりました）";
+    if (std::string reason = writer.finish(failure); !reason.empty())
         return notWritten(std::move(reason));
     return {AppendOutcome::Appended, {}};
 }

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,11 +39,18 @@ std::int16_t countEntries(const std::string &path);
 std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n,
                                          std::size_t blockSize = ReadBlockSize);
 
+// Every line of the file by the line rule, for a pass over the whole file: its bytes in order (a
+// block's worth at most at a time), then lineEnd. Stops once more than `limit` lines have been read;
+// returns the number read. Fails as countEntries does.
+long long readLines(const std::string &path, long long limit, const std::function<void(std::string_view)> &take,
+                    const std::function<void()> &lineEnd);
+
 enum class AppendOutcome { Appended, DictionaryFull, Locked, NotWritten };
 
 struct AppendResult {
     AppendOutcome outcome;
     std::string reason; // why NotWritten or Locked
+    long long room = 0; // when DictionaryFull: how many entries the dictionary could still take
 };
 
 // How long a caller goes on trying an append that finds the lock held. Another instance of this
@@ -61,5 +69,29 @@ inline constexpr std::chrono::milliseconds LockPatience{2000};
 // Characters code page 932 cannot hold are the caller's to refuse beforehand (see cp932.h); here
 // they are NotWritten.
 AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning);
+
+// What an append of many entries asks of its caller while it holds the lock, in this order: the
+// dictionary's entries (when wanted), how many it will write, then each of them.
+class EntryBatch {
+public:
+    virtual ~EntryBatch() = default;
+    // Above zero: existing() is given each entry of the dictionary that splits into two pieces or
+    // more, its first two pieces in code page 932 bytes, each cut to at most this many bytes.
+    virtual std::size_t existingBytes() const { return 0; }
+    virtual void existing(std::string_view word, std::string_view meaning);
+    // How many entries next() will give; below zero when the batch cannot say (see failure()). Once
+    // past `room`, the most the dictionary can take, counting may stop: nothing will be written.
+    virtual long long count(long long room) = 0;
+    // The next entry's word and meaning in code page 932; false when there are no more or on failure.
+    virtual bool next(std::string &word, std::string &meaning) = 0;
+    // Why count() or next() could not go on, or empty.
+    virtual std::string failure() const { return {}; }
+};
+
+// Appends the batch as appendEntry appends one entry: one lock, one line-end check and count, then
+// every entry with one flush; all or nothing. DictionaryFull, writing nothing, when the entries would
+// take the file past 32767 lines (room says how many fit); Appended without writing when the batch
+// has none. A batch that fails or gives other than count() entries is taken back as NotWritten.
+AppendResult appendEntries(const std::string &path, EntryBatch &batch);
 
 } // namespace tamberlo

@@ -83,4 +83,38 @@ bool scanNthLine(BlockReader &reader, long long n, const std::function<void(std:
     return ended || (text && reader.error() == 0);
 }
 
+LineTally walkLines(BlockReader &reader, long long limit, const std::function<void(std::string_view)> &take,
+                    const std::function<void()> &lineEnd)
+{
+    LineTally tally;
+    bool afterCr = false;
+    while (tally.lines <= limit && reader.available()) {
+        if (afterCr && reader.peek() == LF)
+            reader.skipTo(reader.begin() + 1);
+        afterCr = false;
+        if (!reader.available())
+            break;
+        const char *cr = findCr(reader.begin(), reader.end());
+        const char *stop = cr ? cr : reader.end();
+        if (stop != reader.begin()) {
+            take({reader.begin(), static_cast<std::size_t>(stop - reader.begin())});
+            tally.endsOpen = true;
+        }
+        if (!cr) {
+            reader.skipAll();
+            continue;
+        }
+        reader.skipTo(cr + 1);
+        afterCr = true;
+        tally.endsOpen = false;
+        ++tally.lines;
+        lineEnd();
+    }
+    if (tally.endsOpen && tally.lines <= limit) {
+        ++tally.lines;
+        lineEnd();
+    }
+    return tally;
+}
+
 } // namespace tamberlo

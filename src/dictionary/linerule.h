@@ -25,4 +25,9 @@ LineTally tallyLines(BlockReader &reader, long long limit);
 // fewer lines or a read failed (the reader's error() tells which).
 bool scanNthLine(BlockReader &reader, long long n, const std::function<void(std::string_view)> &take);
 
+// Hands every line's bytes, without its line end, to `take` in order (a block's worth at most at a
+// time) and calls `lineEnd` after each line, stopping once there are more than `limit` lines.
+LineTally walkLines(BlockReader &reader, long long limit, const std::function<void(std::string_view)> &take,
+                    const std::function<void()> &lineEnd);
+
 } // namespace tamberlo

@@ -104,7 +104,8 @@ done
 for f in usr/bin/tamberlo usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
          usr/share/icons/hicolor/16x16/apps/$id.png usr/share/icons/hicolor/32x32/apps/$id.png \
          usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/tamberlo/examples/basic-english.tmb \
-         usr/share/doc/tamberlo/copyright usr/share/doc/tamberlo/changelog.gz usr/share/man/man1/tamberlo.1.gz; do
+         usr/share/doc/tamberlo/copyright usr/share/doc/tamberlo/changelog.gz usr/share/man/man1/tamberlo.1.gz \
+         usr/bin/tamberlo-dict usr/share/man/man1/tamberlo-dict.1.gz usr/share/bash-completion/completions/tamberlo-dict; do
     [ -f "$tmp/root/$f" ] || err "package lacks /$f"
 done
 if stray=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v -E '^\./usr/(bin|share)/' | grep -v -E '^\./(usr/)?$'); then
@@ -112,17 +113,22 @@ if stray=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v -E '^\./usr/(bin|shar
 fi
 bin=$tmp/root/usr/bin/tamberlo
 [ -x "$bin" ] || { err "no executable /usr/bin/tamberlo"; exit 1; }
-# What hardening-check calls PIE, stack protector, fortify, RELRO and immediate binding.
-dynamic=$(readelf -dW "$bin")
-grep -q 'Type: *DYN' < <(readelf -hW "$bin") && grep -q 'FLAGS_1.* PIE' <<<"$dynamic" || err "not a position-independent executable"
-symbols=$(readelf --dyn-syms -W "$bin")
-grep -q ' __stack_chk_fail@' <<<"$symbols" || err "no stack protector (__stack_chk_fail)"
-grep -q -E ' __[a-z]+_chk@' <<<"$symbols" || err "no fortified functions (__*_chk)"
-grep -q GNU_RELRO < <(readelf -lW "$bin") || err "no RELRO segment"
-grep -q -E 'BIND_NOW|FLAGS_1.* NOW' <<<"$dynamic" || err "no immediate binding (BIND_NOW)"
-if path=$(grep -E 'R(UN)?PATH' <<<"$dynamic"); then err "the binary keeps a run path: $path"; fi
-if readelf -SW "$bin" | grep -q -F ' .comment '; then err "the binary keeps its .comment section"; fi
-if missing=$(ldd "$bin" | grep 'not found'); then err "unresolved libraries: $missing"; fi
+# What hardening-check calls PIE, stack protector, fortify, RELRO and immediate binding, for both programs.
+for bin in "$tmp/root/usr/bin/tamberlo-dict" "$bin"; do
+    dynamic=$(readelf -dW "$bin")
+    grep -q 'Type: *DYN' < <(readelf -hW "$bin") && grep -q 'FLAGS_1.* PIE' <<<"$dynamic" || err "$(basename "$bin"): not a position-independent executable"
+    symbols=$(readelf --dyn-syms -W "$bin")
+    grep -q ' __stack_chk_fail@' <<<"$symbols" || err "$(basename "$bin"): no stack protector (__stack_chk_fail)"
+    grep -q -E ' __[a-z]+_chk@' <<<"$symbols" || err "$(basename "$bin"): no fortified functions (__*_chk)"
+    grep -q GNU_RELRO < <(readelf -lW "$bin") || err "$(basename "$bin"): no RELRO segment"
+    grep -q -E 'BIND_NOW|FLAGS_1.* NOW' <<<"$dynamic" || err "$(basename "$bin"): no immediate binding (BIND_NOW)"
+    if path=$(grep -E 'R(UN)?PATH' <<<"$dynamic"); then err "$(basename "$bin"): the binary keeps a run path: $path"; fi
+    if readelf -SW "$bin" | grep -q -F ' .comment '; then err "$(basename "$bin"): the binary keeps its .comment section"; fi
+    if missing=$(ldd "$bin" | grep 'not found'); then err "$(basename "$bin"): unresolved libraries: $missing"; fi
+done
+# The dictionary tool needs no display: no Qt at all.
+if qt=$(ldd "$tmp/root/usr/bin/tamberlo-dict" | grep -i qt); then err "tamberlo-dict links Qt: $qt"; fi
+LC_ALL=C.UTF-8 "$tmp/root/usr/bin/tamberlo-dict" --help >/dev/null || err "tamberlo-dict --help failed"
 # Debian's own checker: no errors or warnings, and not even an informational hardening or binary tag.
 if command -v lintian >/dev/null; then
     lintian -I --pedantic --fail-on error,warning "$deb" >"$tmp/lintian.log" 2>&1 || err "lintian reports errors or warnings (or could not run)"

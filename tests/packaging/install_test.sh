@@ -15,12 +15,15 @@ fail=0
 err() { echo "FAIL: $*"; fail=1; }
 
 expected="usr/bin/tamberlo
+usr/bin/tamberlo-dict
 usr/share/applications/$id.desktop
+usr/share/bash-completion/completions/tamberlo-dict
 usr/share/doc/tamberlo/changelog.gz
 usr/share/doc/tamberlo/copyright
 usr/share/icons/hicolor/16x16/apps/$id.png
 usr/share/icons/hicolor/32x32/apps/$id.png
 usr/share/icons/hicolor/scalable/apps/$id.svg
+usr/share/man/man1/tamberlo-dict.1.gz
 usr/share/man/man1/tamberlo.1.gz
 usr/share/metainfo/$id.metainfo.xml
 usr/share/tamberlo/examples/basic-english.tmb"
@@ -31,9 +34,11 @@ if [ "$actual" != "$expected" ]; then
 fi
 
 [ -x "$root/usr/bin/tamberlo" ] || err "usr/bin/tamberlo is not executable"
+[ -x "$root/usr/bin/tamberlo-dict" ] || err "usr/bin/tamberlo-dict is not executable"
 for f in applications/$id.desktop metainfo/$id.metainfo.xml icons/hicolor/16x16/apps/$id.png \
          icons/hicolor/32x32/apps/$id.png icons/hicolor/scalable/apps/$id.svg tamberlo/examples/basic-english.tmb \
-         doc/tamberlo/copyright doc/tamberlo/changelog.gz man/man1/tamberlo.1.gz; do
+         doc/tamberlo/copyright doc/tamberlo/changelog.gz man/man1/tamberlo.1.gz man/man1/tamberlo-dict.1.gz \
+         bash-completion/completions/tamberlo-dict; do
     [ -f "$root/usr/share/$f" ] || continue
     perms=$(stat -c %a "$root/usr/share/$f")
     [ "$perms" = 644 ] || err "usr/share/$f has mode $perms, expected 644"

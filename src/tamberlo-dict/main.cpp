@@ -1,0 +1,118 @@
+// tamberlo-dict: imports a word list into a Tamberlo dictionary, checks a dictionary as the drill
+// reads it, and exports one. No Qt: the dictionary core alone, so it writes what 登録 writes.
+#include "commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace tamberlo;
+
+constexpr const char *Help = R"(使い方:
+  tamberlo-dict import [オプション] 元のファイル 辞書   単語リストを辞書に追加します（- で標準入力）
+  tamberlo-dict check 辞書                              暗記で表示できない行を一覧にします
+  tamberlo-dict export [--csv] 辞書 [出力ファイル]      UTF-8のタブ区切り（またはCSV）で書き出します
+
+import のオプション:
+  --encoding=utf-8|utf-16le|utf-16be|cp932   文字コードを指定します（既定: 自動判別）
+  --separator=tab|comma|'<>'                 区切りを指定します（既定: 最初の行で判別）
+  --skip-bad                                 問題のある行を飛ばして残りを取り込みます
+export のオプション:
+  --csv        RFC 4180 の CSV で書き出します
+  --skip-bad   書き出せない行を飛ばして残りを書き出します
+
+終了コード: 0 完了、1 内容に問題（ファイル:行: 理由 を表示）、2 使い方やシステムのエラー
+詳しくは man tamberlo-dict
+)";
+
+int usage(const std::string &message)
+{
+    std::fprintf(stderr, "tamberlo-dict: %s\n詳しくは tamberlo-dict --help\n", message.c_str());
+    return dict::Failed;
+}
+
+// The value of "--name=value" or "--name value"; advances i past what it used.
+bool optionValue(const std::vector<std::string> &args, std::size_t &i, std::string_view name, std::string &value)
+{
+    const std::string &arg = args[i];
+    const std::string prefix = std::string(name) + "=";
+    if (arg.starts_with(prefix)) {
+        value = arg.substr(prefix.size());
+        return true;
+    }
+    if (arg == name && i + 1 < args.size()) {
+        value = args[++i];
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty())
+        return usage("コマンド（import、check、export）がありません");
+    const std::string command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(Help, stdout);
+        return dict::Done;
+    }
+    if (command == "--version") {
+        std::printf("tamberlo-dict %s\n", TAMBERLO_VERSION);
+        return dict::Done;
+    }
+
+    dict::ImportOptions options;
+    bool csv = false;
+    std::vector<std::string> operands;
+    bool optionsEnd = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        std::string value;
+        if (optionsEnd || arg == "-" || !arg.starts_with("-")) {
+            operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnd = true;
+        } else if (arg == "--help" || arg == "-h") {
+            std::fputs(Help, stdout);
+            return dict::Done;
+        } else if (command == "import" && optionValue(args, i, "--encoding", value)) {
+            options.encoding = encodingNamed(value);
+            if (!options.encoding)
+                return usage("知らない文字コードです: " + value + "（utf-8、utf-16le、utf-16be、cp932）");
+        } else if (command == "import" && optionValue(args, i, "--separator", value)) {
+            options.separator = separatorNamed(value);
+            if (!options.separator)
+                return usage("知らない区切りです: " + value + "（tab、comma、<>）");
+        } else if ((command == "import" || command == "export") && arg == "--skip-bad") {
+            options.skipBad = true;
+        } else if (command == "export" && arg == "--csv") {
+            csv = true;
+        } else {
+            return usage("知らないオプションです: " + arg);
+        }
+    }
+
+    if (command == "import") {
+        if (operands.size() != 2)
+            return usage("import には元のファイルと辞書を指定します");
+        return dict::importList(operands[0], operands[1], options);
+    }
+    if (command == "check") {
+        if (operands.size() != 1)
+            return usage("check には辞書をひとつ指定します");
+        return dict::checkDictionary(operands[0]);
+    }
+    if (command == "export") {
+        if (operands.empty() || operands.size() > 2)
+            return usage("export には辞書と、必要なら出力ファイルを指定します");
+        return dict::exportDictionary(operands[0], operands.size() == 2 ? operands[1] : "", csv, options.skipBad);
+    }
+    return usage("知らないコマンドです: " + command);
+}
