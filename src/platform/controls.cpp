@@ -25,74 +25,40 @@ int textWidth(const QFont &font, const QWidget *control, const QString &text)
 
 // The stand-in faces run wider than the faces the designs were drawn with, and no control may
 // grow: a text that would be clipped is condensed just enough to fit with a pixel to spare.
-// Every other text keeps its natural width. Each stretch measured costs a font engine, so the
-// stretch comes from the natural width alone (condensing scales a text's width with it); true
-// if the text was condensed, which confirmFit() then checks.
-bool condenseToFit(QWidget *control, const QString &text, int room)
+// Every other text keeps its natural width.
+void condenseToFit(QWidget *control, const QString &text, int room)
 {
     QFont font = control->font();
     const int natural = textWidth(font, control, text);
     if (natural < room || natural == 0) // nothing to draw needs no room, even in a control of none
-        return false;
-    font.setStretch(std::max<int>(QFont::UltraCondensed, 100 * (room - 1) / natural));
+        return;
+    int stretch = std::max<int>(QFont::UltraCondensed, 100 * (room - 1) / natural);
+    font.setStretch(stretch);
+    while (textWidth(font, control, text) >= room && stretch > QFont::UltraCondensed)
+        font.setStretch(--stretch);
     control->setFont(font);
-    return true;
 }
 
-// The probe of the condensed face. Should rounding or a true condensed face defeat the stretch,
-// the probe's width names the next, and the widest stretch that fits is kept, as stepping would.
-void confirmFit(QWidget *control, const QString &text, int room)
-{
-    QFont font = control->font();
-    auto widthAt = [&](int stretch) {
-        font.setStretch(stretch);
-        return textWidth(font, control, text);
-    };
-    int stretch = font.stretch();
-    int tooWide = stretch + 1;
-    int width = widthAt(stretch);
-    while (width >= room && stretch > QFont::UltraCondensed) {
-        tooWide = stretch;
-        stretch = std::max<int>(QFont::UltraCondensed, std::min(stretch - 1, stretch * (room - 1) / width));
-        width = widthAt(stretch);
-    }
-    while (width < room && stretch + 1 < tooWide && widthAt(stretch + 1) < room)
-        ++stretch;
-    if (stretch != control->font().stretch()) {
-        font.setStretch(stretch);
-        control->setFont(font);
-    }
-}
-
-// A label's condensed caption is confirmed when it is first painted, as painting loads the
-// condensed face anyway: a label that opens hidden costs no engine until it is shown.
+// Fitting loads the condensed face, which a label that opens hidden needs only once it is shown:
+// its design caption is fitted when first painted. A caption set later is fitted at once.
 class Caption final : public QLabel {
 public:
     using QLabel::QLabel;
 
-    void fit(bool confirmNow)
-    {
-        m_room = contentsRect().width();
-        m_unconfirmed = condenseToFit(this, text(), m_room);
-        if (m_unconfirmed && confirmNow) {
-            m_unconfirmed = false;
-            confirmFit(this, text(), m_room);
-        }
-    }
+    void fitWhenPainted() { m_unfitted = true; }
 
 protected:
     void paintEvent(QPaintEvent *event) override
     {
-        if (m_unconfirmed) {
-            m_unconfirmed = false;
-            confirmFit(this, text(), m_room);
+        if (m_unfitted) {
+            m_unfitted = false;
+            condenseToFit(this, text(), contentsRect().width());
         }
         QLabel::paintEvent(event);
     }
 
 private:
-    int m_room = 0;
-    bool m_unconfirmed = false;
+    bool m_unfitted = false;
 };
 
 // A label paints its own white ground, so the desktop's text colour may vanish on it (a dark
@@ -142,7 +108,7 @@ QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design)
         label->setFont(*design.font);
     label->setText(design.text);
     placeControl(label, design.place);
-    label->fit(false);
+    label->fitWhenPainted();
     return label;
 }
 
@@ -154,11 +120,7 @@ void setCaption(QLabel *label, const QString &text)
         label->setFont(font);
     }
     label->setText(text);
-    // Confirmed at once: a caption set at run time goes to a label already shown.
-    if (auto *caption = dynamic_cast<Caption *>(label))
-        caption->fit(true);
-    else if (const int room = label->contentsRect().width(); condenseToFit(label, text, room))
-        confirmFit(label, text, room);
+    condenseToFit(label, text, label->contentsRect().width());
 }
 
 QPushButton *makeButton(QWidget *window, const char *name, const QString &caption, const Twips &place,
@@ -175,9 +137,8 @@ QPushButton *makeButton(QWidget *window, const char *name, const QString &captio
     QStyleOptionButton option;
     option.initFrom(button);
     option.text = caption;
-    const int room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
-    if (condenseToFit(button, caption, room))
-        confirmFit(button, caption, room);
+    condenseToFit(button, caption,
+                  button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width());
     return button;
 }
 

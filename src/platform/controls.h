@@ -29,7 +29,6 @@ struct LabelDesign {
 
 // An opaque white label of fixed size, plain text at the top, clipped at its edges. Without a design
 // colour its text takes the desktop's colour where that reads on white, black where it does not.
-// Its design text is fitted as setCaption() fits a caption; a condensed one is confirmed when first painted.
 QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design);
 
 // A caption set at run time: the label's design font, condensed only as far as this text needs

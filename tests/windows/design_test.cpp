@@ -319,19 +319,6 @@ private slots:
         QVERIFY(label->font().stretch() != QFont::AnyStretch);
     }
 
-    // A label made with a caption that its first stretch does not fit (the desktop's face does not
-    // condense in proportion) shows it fitted all the same: painting corrects the stretch first.
-    void labelFitsWhenFirstPainted()
-    {
-        QFont font = QApplication::font();
-        font.setPointSize(12);
-        const QString text = QStringLiteral("/home/user/Documents/Tamberlo/dictionaries/basic-english.tmb");
-        QWidget window;
-        QLabel *label = makeLabel(&window, "Label3", {text, {2280, 1920, 5415, 255}, font, std::nullopt});
-        label->grab();
-        QVERIFY(QFontMetrics(label->font(), label).horizontalAdvance(text) < label->contentsRect().width());
-    }
-
     // Places the design relates rather than gives: the drill's shared corner, the label a row lower
     // and the label that runs past the window's edge. Every other place is its constructor's twips,
     // which the end-to-end tests click.
