@@ -1,5 +1,6 @@
 // Checking a dictionary as the drill reads it: each line it cannot show as meant is named once,
 // warnings leave it showable.
+#include "blockreader.h"
 #include "dictionarycheck.h"
 #include "entryformat.h"
 #include "tempdir.h"
@@ -59,6 +60,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, Check, testing::Values(
     Row{"too_many_lines", manyLines(MaxEntries + 1), {"32768 32767行を超えています（暗記はこの辞書を開けません）"}, false},
     Row{"long_meaning_warned", "w<>" + std::string(ShownCharacters + 1, 'm') + "\r\n",
         {"1 warning: 意味が80文字を超えています（81文字。暗記では80文字までしか表示されません）"}, true},
+    // The reader hands the line over in blocks: a character cut by a block's edge is whole all the same.
+    Row{"character_across_a_block_edge", "w<>" + std::string(ReadBlockSize - 4, 'm') + "\x8C\xA2\r\n",
+        {"1 warning: 意味が80文字を超えています（65533文字。暗記では80文字までしか表示されません）"}, true},
     Row{"second_separator_and_empty_word_warned", "<>b<>c\r\n",
         {"1 warning: 「<>」が2つ以上あります（暗記では2つ目の「<>」から後は表示されません）", "1 warning: 語が空です"}, true}
 ), [](const auto &info) { return std::string(info.param.name); });

@@ -119,6 +119,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, Refusals, testing::Values(
     Refusal{"longer_than_any_use", "w," + std::string(MaxFieldCharacters + 1, 'm') + "\n",
             "1 !意味が長すぎます（257文字。256文字まで）"},
     Refusal{"not_the_forced_encoding", "\x82\xA0,x\n", "1 !語にUTF-8として読めないバイトがあります（1列目）", SourceEncoding::Utf8},
+    // The last character cut short is refused, not dropped with the end of the file.
+    Refusal{"utf8_cut_short_at_the_end", "\xEF\xBB\xBF" "dog,\xE7\x8A", "1 !意味にUTF-8として読めないバイトがあります（5列目）"},
     Refusal{"nul_character", std::string("a\0b,x\n", 6), "1 !語にNUL文字があります（2列目）"},
     Refusal{"quote_never_closed", "\"a,b\nc,d\n", "1 !引用符「\"」が閉じられないままファイルが終わっています"}
 ), [](const auto &info) { return std::string(info.param.name); });
