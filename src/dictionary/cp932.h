@@ -8,6 +8,9 @@
 // Conversion between code page 932 (Windows Shift_JIS) and UTF-8.
 namespace tamberlo {
 
+// A byte that begins a double-byte character.
+inline constexpr bool isCp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
 // Never fails: each byte sequence that is not valid code page 932 becomes U+FFFD. After an invalid
 // sequence decoding resumes at the next byte, so a lead byte with a bad trail byte costs only itself.
 std::string decodeCp932(std::string_view bytes);

@@ -3,6 +3,7 @@
 #include "cp932.h"
 #include "dictionaryfile.h"
 #include "entryformat.h"
+#include "utf8.h"
 
 #include <algorithm>
 #include <utility>
@@ -11,14 +12,7 @@ namespace tamberlo {
 
 namespace {
 
-bool isLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool isTrail(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-
-std::size_t utf8Characters(std::string_view text)
-{
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
 
 std::string column(std::size_t at) { return std::to_string(at) + "列目"; }
 
@@ -44,7 +38,7 @@ void DictionaryCheck::take(std::string_view bytes)
             m_lfColumn = m_characters;
         if (b == 0 && m_nulColumn == 0)
             m_nulColumn = m_characters;
-        if (isLead(b)) {
+        if (isCp932Lead(b)) {
             m_pendingLead = true;
         } else if (b == '>' && m_pendingLt) {
             if (m_pieces <= 2)
@@ -68,7 +62,7 @@ void DictionaryCheck::decodeSoFar(std::string_view bytes, bool last)
     joined += bytes;
     std::size_t i = 0;
     while (i < joined.size())
-        i += isLead(static_cast<unsigned char>(joined[i])) ? 2 : 1;
+        i += isCp932Lead(static_cast<unsigned char>(joined[i])) ? 2 : 1;
     std::size_t end = joined.size();
     if (i > end && !last) {
         --end;
@@ -77,11 +71,11 @@ void DictionaryCheck::decodeSoFar(std::string_view bytes, bool last)
     const std::string text = decodeCp932(std::string_view(joined).substr(0, end));
     const std::size_t bad = text.find("\xEF\xBF\xBD");
     if (bad != std::string::npos) {
-        m_invalidColumn = m_decodedCharacters + utf8Characters(std::string_view(text).substr(0, bad)) + 1;
+        m_invalidColumn = m_decodedCharacters + utf8::characters(std::string_view(text).substr(0, bad)) + 1;
         m_carry.clear();
         return;
     }
-    m_decodedCharacters += utf8Characters(text);
+    m_decodedCharacters += utf8::characters(text);
 }
 
 void DictionaryCheck::report(Finding kind, std::string reason, std::size_t characters)

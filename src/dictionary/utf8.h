@@ -9,6 +9,15 @@ namespace tamberlo::utf8 {
 
 inline constexpr char32_t Replacement = 0xFFFD;
 
+// The characters of a valid UTF-8 text: every byte that does not continue a sequence starts one.
+inline std::size_t characters(std::string_view s)
+{
+    std::size_t n = 0;
+    for (const char c : s)
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
 // Decodes the character at s[i] and advances i. Overlong forms, surrogates and values above
 // U+10FFFF are invalid; an invalid sequence yields U+FFFD and consumes one byte only, so a
 // stray byte never swallows the valid characters after it.

@@ -39,16 +39,6 @@ std::size_t asciiRunEnd(std::string_view s, std::size_t from)
     return i;
 }
 
-bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
-
-std::size_t countCharacters(std::string_view utf8Text)
-{
-    return static_cast<std::size_t>(std::count_if(utf8Text.begin(), utf8Text.end(),
-                                                  [](char c) { return !isContinuation(static_cast<unsigned char>(c)); }));
-}
-
-bool isCp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 constexpr std::string_view Bom8 = "\xEF\xBB\xBF";
 constexpr std::string_view BomLe = "\xFF\xFE";
 constexpr std::string_view BomBe = "\xFE\xFF";
@@ -395,7 +385,7 @@ void WordListParser::take(std::string_view s)
         const std::string_view run = s.substr(i, j - i);
         m_recordEmpty = false;
         keep(run);
-        m_column += static_cast<long long>(countCharacters(run));
+        m_column += static_cast<long long>(utf8::characters(run));
         i = j;
     }
 }
@@ -503,7 +493,7 @@ void WordListParser::keep(std::string_view bytes)
     const std::size_t room = (MaxFieldCharacters + 1) * 4;
     if (field.text.size() < room)
         field.text.append(bytes.substr(0, room - field.text.size()));
-    field.characters += countCharacters(bytes);
+    field.characters += utf8::characters(bytes);
 }
 
 void WordListParser::endField()
@@ -569,7 +559,7 @@ void WordListParser::emit()
         startField(0, 1);
     const auto column = [](const Field &field, std::size_t at) {
         return "（" + std::to_string(field.startColumn + (field.quoted ? 1 : 0) +
-                                   static_cast<long long>(countCharacters(std::string_view(field.text).substr(0, at)))) +
+                                   static_cast<long long>(utf8::characters(std::string_view(field.text).substr(0, at)))) +
                "列目）";
     };
     auto problemOf = [&](const Field &field, const char *name) -> std::string {
