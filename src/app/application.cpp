@@ -49,7 +49,7 @@ QWidget *Application::load(Window window)
         loaded = new Form2(*this, m_module, m_platform.clock, m_platform.timer, m_platform.random);
         break;
     case Window::Form3: {
-        auto *form3 = new Form3(*this, m_module);
+        auto *form3 = new Form3(*this, m_module, m_platform.clock, m_platform.timer);
         loaded = form3;
         form3->onLoad();
         break;
@@ -60,6 +60,8 @@ QWidget *Application::load(Window window)
 
 void Application::showWindow(Window which)
 {
+    if (m_ended)
+        return;
     QWidget *shown = window(which);
     if (!shown) {
         shown = load(which);
@@ -112,11 +114,15 @@ QWidget *Application::visibleWindow() const
 
 void Application::message(const QString &text)
 {
+    if (m_ended)
+        return;
     m_platform.messageBox.show(visibleWindow(), text);
 }
 
 void Application::reportRuntimeError(const std::exception &error)
 {
+    if (m_ended)
+        return;
     const QString text = runtimeErrorText(error);
     writeToStderr(text);
     m_platform.messageBox.show(visibleWindow(), text);

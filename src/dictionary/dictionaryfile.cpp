@@ -8,6 +8,7 @@
 #include "runtimeerror.h"
 #include "systemreason.h"
 
+#include <thread>
 #include <utility>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -216,6 +217,21 @@ std::vector<std::string> readEntryPieces(const std::string &path, std::int16_t n
     for (std::string &piece : pieces)
         piece = textPrefix(decodeCp932(piece));
     return pieces;
+}
+
+AppendResult retryWhileLocked(const std::function<AppendResult()> &append)
+{
+    const auto start = std::chrono::steady_clock::now();
+    AppendResult result = append();
+    while (result.outcome == AppendOutcome::Locked) {
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        const auto next = nextLockTry(waited);
+        if (!next)
+            break;
+        std::this_thread::sleep_for(*next);
+        result = append();
+    }
+    return result;
 }
 
 void EntryBatch::existing(std::string_view, std::string_view) {}

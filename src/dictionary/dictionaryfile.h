@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,9 +54,22 @@ struct AppendResult {
     long long room = 0; // when DictionaryFull: how many entries the dictionary could still take
 };
 
-// How long a caller goes on trying an append that finds the lock held. Another instance of this
-// program holds it well under a millisecond, so a longer hold is a stranger's or a stuck one.
+// How an append that finds the lock held is tried again: every LockRetryInterval, until LockPatience
+// has passed since the first try. Another instance of this program holds the lock only for its
+// write and flush, so a longer hold is a stranger's or a stuck one.
+inline constexpr std::chrono::milliseconds LockRetryInterval{5};
 inline constexpr std::chrono::milliseconds LockPatience{2000};
+
+// When to try a Locked append again, `waited` after the first try; nullopt once it is time to give up.
+constexpr std::optional<std::chrono::milliseconds> nextLockTry(std::chrono::milliseconds waited)
+{
+    return waited < LockPatience ? std::optional(LockRetryInterval) : std::nullopt;
+}
+
+struct AppendResult;
+// Calls `append` until it is not Locked or nextLockTry gives up, sleeping between tries: for a
+// caller without an event loop.
+AppendResult retryWhileLocked(const std::function<AppendResult()> &append);
 
 // Appends word "<>" meaning CR LF and flushes it to disk; if the file's last line lacks a line end,
 // CR LF is written first. Other appends (another instance of the program, say) are shut out by an

@@ -53,6 +53,8 @@ const char *japanese(int err)
         return "ディスクの使用量の上限を超えました";
     case ETXTBSY:
         return "実行中のプログラムが使っているファイルです";
+    case EAGAIN:
+        return "いまは使えません。少し待ってからやり直してください";
     default:
         return nullptr;
     }

@@ -12,12 +12,10 @@
 #include "wordlistimport.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -152,12 +150,7 @@ int importList(const std::string &sourcePath, const std::string &dictionary, con
     const bool existed = exists(dictionary);
     ImportBatch batch(source.fd(), encoding, options.separator);
     // The lock is tried once per append; another program holds it for a moment at most.
-    AppendResult result = appendEntries(dictionary, batch);
-    for (const auto giveUp = std::chrono::steady_clock::now() + LockPatience;
-         result.outcome == AppendOutcome::Locked && std::chrono::steady_clock::now() < giveUp;) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        result = appendEntries(dictionary, batch);
-    }
+    const AppendResult result = retryWhileLocked([&] { return appendEntries(dictionary, batch); });
     if (result.outcome != AppendOutcome::Appended && !existed) {
         struct stat st;
         if (::stat(dictionary.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0)

@@ -1,5 +1,6 @@
 #include "form3.h"
 
+#include "clock.h"
 #include "controls.h"
 #include "dictionaryfile.h"
 #include "digitalcounter.h"
@@ -8,20 +9,24 @@
 #include "fonts.h"
 #include "module1.h"
 #include "shell.h"
+#include "steptimer.h"
 #include "textbytes.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
+#include <chrono>
+#include <utility>
 
 namespace tamberlo {
 
-Form3::Form3(Shell &shell, Module1 &module, QWidget *parent)
+Form3::Form3(Shell &shell, Module1 &module, const MillisecondClock &clock, StepTimer &timer, QWidget *parent)
     : QWidget(parent)
     , m_shell(shell)
     , m_module(module)
+    , m_clock(clock)
+    , m_timer(timer)
 {
     setUpWindow(this, "Form3", 6510, 2535);
 
@@ -46,11 +51,12 @@ Form3::Form3(Shell &shell, Module1 &module, QWidget *parent)
 
     connect(Command1, &QPushButton::clicked, this, guarded(m_shell, [this] { onCommand1Clicked(); }));
     connect(Command2, &QPushButton::clicked, this, guarded(m_shell, [this] { onCommand2Clicked(); }));
-    // Another instance lets go of the lock within a millisecond; a stranger's hold is tried again soon.
-    m_lockRetry = new QTimer(this);
-    m_lockRetry->setSingleShot(true);
-    m_lockRetry->setInterval(5);
-    connect(m_lockRetry, &QTimer::timeout, this, guarded(m_shell, [this] { tryToAppend(); }));
+}
+
+Form3::~Form3()
+{
+    if (m_pending)
+        m_timer.stop();
 }
 
 void Form3::onLoad()
@@ -67,6 +73,9 @@ void Form3::closeEvent(QCloseEvent *event)
 
 void Form3::onCommand1Clicked()
 {
+    // While a registration awaits the lock, a second press is one too many.
+    if (m_pending)
+        return;
     const QString missing = QStringLiteral("未記入欄があります");
     if (Text1->text().isEmpty()) {
         m_shell.message(missing);
@@ -89,22 +98,22 @@ void Form3::onCommand1Clicked()
         m_shell.message(QStringLiteral("辞書ファイルに保存できない文字が含まれています"));
         return;
     }
-    m_pending = {Text1->text(), Text2->text(), word, meaning, std::chrono::steady_clock::now() + LockPatience};
+    m_pending = Pending{Text1->text(), Text2->text(), word, meaning, m_clock.nowMs()};
     tryToAppend();
 }
 
 void Form3::tryToAppend()
 {
     // Full or not is decided from the file itself: another writer may have filled it since load.
-    const AppendResult result = appendEntry(m_module.DictionaryPath, m_pending.word, m_pending.meaning);
-    const bool locked = result.outcome == AppendOutcome::Locked;
-    // While another program holds the dictionary the window stays live; 登録 and 戻る wait with it.
-    if (locked && std::chrono::steady_clock::now() < m_pending.giveUpAt) {
-        setWaitingForLock(true);
-        m_lockRetry->start();
-        return;
+    const AppendResult result = appendEntry(m_module.DictionaryPath, m_pending->word, m_pending->meaning);
+    // While another program holds the dictionary the window stays as it is, focus and all.
+    if (result.outcome == AppendOutcome::Locked) {
+        if (const auto next = nextLockTry(std::chrono::milliseconds(m_clock.nowMs() - m_pending->firstTryMs))) {
+            m_timer.start(static_cast<std::int32_t>(next->count()), guarded(m_shell, [this] { tryToAppend(); }));
+            return;
+        }
     }
-    setWaitingForLock(false);
+    const Pending saved = *std::exchange(m_pending, std::nullopt);
     switch (result.outcome) {
     case AppendOutcome::Appended:
         break;
@@ -117,30 +126,19 @@ void Form3::tryToAppend()
         return;
     }
     // Text typed while the lock was awaited is the user's next entry: only what was saved is cleared.
-    if (Text1->text() == m_pending.wordText)
+    if (Text1->text() == saved.wordText)
         Text1->setText(QString());
-    if (Text2->text() == m_pending.meaningText)
+    if (Text2->text() == saved.meaningText)
         Text2->setText(QString());
     WordCount = addInt16(WordCount, 1, m_module.DictionaryPath);
     CtlDigital1->setValue(QString::fromStdString(numberText(WordCount)));
     m_shell.message(QStringLiteral("登録しました"));
 }
 
-void Form3::setWaitingForLock(bool waiting)
-{
-    if (Command1->isEnabled() != waiting)
-        return;
-    // Disabling the focused button would pass the focus on; it comes back when the wait ends.
-    if (waiting)
-        m_focusBeforeWait = focusWidget();
-    Command1->setEnabled(!waiting);
-    Command2->setEnabled(!waiting);
-    if (!waiting && m_focusBeforeWait)
-        m_focusBeforeWait->setFocus();
-}
-
 void Form3::onCommand2Clicked()
 {
+    if (m_pending)
+        return;
     m_shell.unloadWindow(Window::Form3);
     m_shell.showWindow(Window::Form1);
 }

@@ -1,21 +1,21 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 
 namespace tamberlo {
 
 class DigitalCounter;
+class MillisecondClock;
 class Shell;
+class StepTimer;
 struct Module1;
 
 // Word entry: appends word–meaning pairs to the current dictionary and shows how many it holds.
@@ -23,7 +23,8 @@ class Form3 final : public QWidget {
     Q_OBJECT
 
 public:
-    Form3(Shell &shell, Module1 &module, QWidget *parent = nullptr);
+    Form3(Shell &shell, Module1 &module, const MillisecondClock &clock, StepTimer &timer, QWidget *parent = nullptr);
+    ~Form3() override;
 
     void onLoad(); // load step: counts the dictionary into WordCount and CtlDigital1
 
@@ -33,22 +34,22 @@ protected:
 private:
     void onCommand1Clicked(); // 登録: register the word and its meaning
     void onCommand2Clicked(); // 戻る: back to the main menu
-    void tryToAppend(); // one try of the pending registration; retried while another program holds the lock
-    void setWaitingForLock(bool waiting);
+    void tryToAppend(); // one try of the pending registration; tried again while another program holds the lock
 
     Shell &m_shell;
     Module1 &m_module;
+    const MillisecondClock &m_clock;
+    StepTimer &m_timer;
 
     // Entries in the dictionary as far as this window knows.
     std::int16_t WordCount = 0;
-    // The registration 登録 is trying to save, as typed and as stored.
+    // The registration 登録 is saving, as typed and as stored; present while the lock is awaited.
     struct Pending {
         QString wordText, meaningText;
         std::string word, meaning;
-        std::chrono::steady_clock::time_point giveUpAt;
-    } m_pending;
-    QTimer *m_lockRetry;
-    QPointer<QWidget> m_focusBeforeWait;
+        qint64 firstTryMs;
+    };
+    std::optional<Pending> m_pending;
 
     QLineEdit *Text1; // empty: the English word, at most 15 characters
     QLineEdit *Text2; // empty: the Japanese meaning, at most 20 characters

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <map>
 #include <sched.h>
@@ -43,10 +42,7 @@ std::string writer(const std::string &path, char name, int count, int failures)
     for (int i = 0, failed = 0; i < count && failed < failures; ++i) {
         const std::string word = wordOf(name, i);
         // The lock is tried once; a caller goes on trying, as the word entry window does.
-        AppendResult result = appendEntry(path, word, Meaning);
-        for (const auto giveUp = std::chrono::steady_clock::now() + LockPatience;
-             result.outcome == AppendOutcome::Locked && std::chrono::steady_clock::now() < giveUp;)
-            result = appendEntry(path, word, Meaning);
+        const AppendResult result = retryWhileLocked([&] { return appendEntry(path, word, Meaning); });
         if (result.outcome == AppendOutcome::Appended)
             log += "+" + word + "\n";
         else

@@ -35,14 +35,14 @@ INSTANTIATE_TEST_SUITE_P(Rows, SystemReason, testing::Values(
     ReasonRow{"too_many_open_files_in_the_system", ENFILE, "開いているファイルが多すぎます"},
     ReasonRow{"file_too_large", EFBIG, "ファイルが大きすぎます"},
     ReasonRow{"quota", EDQUOT, "ディスクの使用量の上限を超えました"},
-    ReasonRow{"running_program", ETXTBSY, "実行中のプログラムが使っているファイルです"}
+    ReasonRow{"running_program", ETXTBSY, "実行中のプログラムが使っているファイルです"},
+    // Only an append that finds the lock held says another program is using the dictionary.
+    ReasonRow{"would_block", EAGAIN, "いまは使えません。少し待ってからやり直してください"}
 ), [](const auto &info) { return info.param.name; });
 
 TEST(SystemReasonOther, IsTheSystemsTextAlone)
 {
     EXPECT_EQ(systemReason(EDOM), std::strerror(EDOM));
-    // Only an append that finds the lock held says another program is using the dictionary.
-    EXPECT_EQ(systemReason(EAGAIN), std::strerror(EAGAIN));
     EXPECT_EQ(lockHeldReason(), std::string("ほかのプログラムが辞書を使っています（") + std::strerror(EAGAIN) + "）");
 }
 

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <stdexcept>
 
 using namespace tamberlo;
 using namespace tamberlo::testing;
@@ -159,6 +160,12 @@ private slots:
         QTest::mouseClick(exit, Qt::LeftButton);
         emit start->clicked(); // a click still queued when the program ended
         QVERIFY(h.messageBox.shown.isEmpty());
+        h.app.showWindow(Window::Form3);
+        h.app.message(QStringLiteral("late"));
+        h.app.reportRuntimeError(std::runtime_error("late"));
+        QVERIFY(!h.app.window(Window::Form3));
+        QVERIFY(h.messageBox.shown.isEmpty());
+        QCOMPARE(h.app.exitStatus(), 0);
     }
 };
 
