@@ -1,9 +1,9 @@
 // Dictionary core timings on a full dictionary: 32767 entries, about 1 MB of code page 932.
 // Run with --write-dictionary=PATH to get the same file for comparisons outside this program, or
 // with --count=PATH for the time one count of any file takes (best of three), as a yardstick.
-#include "cp932.h"
-#include "dictionaryfile.h"
-#include "entryformat.h"
+#include "dictionary/cp932.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/entryformat.h"
 #include "tempdir.h"
 
 #include <benchmark/benchmark.h>

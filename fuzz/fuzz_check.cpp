@@ -1,8 +1,8 @@
 // The input is a dictionary file. The check never fails, and whenever it says the drill can show
 // every entry, the drill's read gives every entry a word and a meaning without a run-time error.
-#include "dictionarycheck.h"
-#include "dictionaryfile.h"
-#include "entryformat.h"
+#include "dictionary/dictionarycheck.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/entryformat.h"
 #include "tempdir.h"
 
 #include <cstdint>

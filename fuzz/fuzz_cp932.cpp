@@ -1,7 +1,7 @@
 // Decoding never fails and gives valid UTF-8 that encodes back losslessly, U+FFFD aside; encoding
 // arbitrary UTF-8 keeps exactly the characters it does not report.
-#include "cp932.h"
-#include "utf8.h"
+#include "dictionary/cp932.h"
+#include "dictionary/utf8.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,10 +1,10 @@
 // The input is a word list. Whatever the bytes: every entry the import writes reads back through the
 // drill's read with exactly the word and meaning the parser gave; the dictionary as it was stays the
 // start of the file; a line the parser refuses is never written; past the limit nothing is.
-#include "dictionaryfile.h"
-#include "entryformat.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/entryformat.h"
 #include "tempdir.h"
-#include "wordlistimport.h"
+#include "dictionary/wordlistimport.h"
 
 #include <cstdint>
 #include <cstdio>

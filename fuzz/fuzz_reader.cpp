@@ -1,10 +1,10 @@
 // The input is a dictionary file. What the drill reads of an entry, streamed in blocks of any size,
 // must be what reading the whole line, splitting it and cutting the pieces gives, failures included;
 // counting and appending must agree with the line rule.
-#include "cp932.h"
-#include "dictionaryfile.h"
-#include "entryformat.h"
-#include "runtimeerror.h"
+#include "dictionary/cp932.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/runtimeerror.h"
 #include "tempdir.h"
 #include "wholeline.h"
 

@@ -1,13 +1,13 @@
-#include "application.h"
-#include "clock.h"
-#include "filedialog.h"
-#include "fonts.h"
-#include "icon.h"
-#include "messagebox.h"
-#include "module1.h"
-#include "qttexts.h"
-#include "randomdraw.h"
-#include "steptimer.h"
+#include "app/application.h"
+#include "platform/clock.h"
+#include "platform/filedialog.h"
+#include "platform/fonts.h"
+#include "platform/icon.h"
+#include "platform/messagebox.h"
+#include "dictionary/module1.h"
+#include "app/qttexts.h"
+#include "platform/randomdraw.h"
+#include "platform/steptimer.h"
 
 #include <QApplication>
 #include <cstdio>

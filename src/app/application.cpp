@@ -1,12 +1,12 @@
-#include "application.h"
+#include "app/application.h"
 
-#include "errorreport.h"
-#include "form1.h"
-#include "form2.h"
-#include "form3.h"
-#include "messagebox.h"
-#include "steptimer.h"
-#include "twips.h"
+#include "app/errorreport.h"
+#include "windows/form1.h"
+#include "windows/form2.h"
+#include "windows/form3.h"
+#include "platform/messagebox.h"
+#include "platform/steptimer.h"
+#include "platform/twips.h"
 
 #include <QCoreApplication>
 

@@ -10,7 +10,7 @@
 // RuntimeError: every handler is wrapped where it is connected (guarded()), so the error reaches
 // reportRuntimeError() here, which shows it, writes it to stderr and ends the program.
 
-#include "shell.h"
+#include "windows/shell.h"
 
 #include <QPointer>
 #include <QWidget>

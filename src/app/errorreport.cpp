@@ -1,6 +1,6 @@
-#include "errorreport.h"
+#include "app/errorreport.h"
 
-#include "runtimeerror.h"
+#include "dictionary/runtimeerror.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "qttexts.h"
+#include "app/qttexts.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

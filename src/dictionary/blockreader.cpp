@@ -1,6 +1,6 @@
-#include "blockreader.h"
+#include "dictionary/blockreader.h"
 
-#include "posixfile.h"
+#include "dictionary/posixfile.h"
 
 #include <unistd.h>
 

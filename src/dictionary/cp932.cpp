@@ -1,6 +1,6 @@
-#include "cp932.h"
+#include "dictionary/cp932.h"
 
-#include "utf8.h"
+#include "dictionary/utf8.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -1,9 +1,9 @@
-#include "dictionarycheck.h"
+#include "dictionary/dictionarycheck.h"
 
-#include "cp932.h"
-#include "dictionaryfile.h"
-#include "entryformat.h"
-#include "utf8.h"
+#include "dictionary/cp932.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/utf8.h"
 
 #include <algorithm>
 #include <utility>

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "wordlist.h"
+#include "dictionary/wordlist.h"
 
 // What the drill would make of a dictionary, line by line: every line it cannot show as its author
 // meant. Takes each line's bytes as the line rule splits them (see readLines); keeps nothing of a

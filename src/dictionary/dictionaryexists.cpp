@@ -1,6 +1,6 @@
-#include "dictionaryexists.h"
+#include "dictionary/dictionaryexists.h"
 
-#include "utf8.h"
+#include "dictionary/utf8.h"
 
 #include <dirent.h>
 #include <memory>

@@ -1,12 +1,12 @@
-#include "dictionaryfile.h"
+#include "dictionary/dictionaryfile.h"
 
-#include "blockreader.h"
-#include "cp932.h"
-#include "entryformat.h"
-#include "linerule.h"
-#include "posixfile.h"
-#include "runtimeerror.h"
-#include "systemreason.h"
+#include "dictionary/blockreader.h"
+#include "dictionary/cp932.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/linerule.h"
+#include "dictionary/posixfile.h"
+#include "dictionary/runtimeerror.h"
+#include "dictionary/systemreason.h"
 
 #include <thread>
 #include <utility>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "blockreader.h"
+#include "dictionary/blockreader.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,9 +1,9 @@
-#include "entryformat.h"
+#include "dictionary/entryformat.h"
 
-#include "cp932.h"
-#include "linerule.h"
-#include "runtimeerror.h"
-#include "utf8.h"
+#include "dictionary/cp932.h"
+#include "dictionary/linerule.h"
+#include "dictionary/runtimeerror.h"
+#include "dictionary/utf8.h"
 
 #include <algorithm>
 #include <cstdio>

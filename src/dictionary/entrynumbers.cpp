@@ -1,6 +1,6 @@
-#include "entrynumbers.h"
+#include "dictionary/entrynumbers.h"
 
-#include "runtimeerror.h"
+#include "dictionary/runtimeerror.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
-#include "linerule.h"
+#include "dictionary/linerule.h"
 
-#include "blockreader.h"
+#include "dictionary/blockreader.h"
 
 #include <cstring>
 

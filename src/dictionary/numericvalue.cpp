@@ -1,6 +1,6 @@
-#include "numericvalue.h"
+#include "dictionary/numericvalue.h"
 
-#include "runtimeerror.h"
+#include "dictionary/runtimeerror.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "posixfile.h"
+#include "dictionary/posixfile.h"
 
-#include "systemreason.h"
+#include "dictionary/systemreason.h"
 
 #include <fcntl.h>
 #include <unistd.h>

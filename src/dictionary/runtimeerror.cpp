@@ -1,6 +1,6 @@
-#include "runtimeerror.h"
+#include "dictionary/runtimeerror.h"
 
-#include "utf8.h"
+#include "dictionary/utf8.h"
 
 #include <utility>
 

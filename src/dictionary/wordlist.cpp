@@ -1,8 +1,8 @@
-#include "wordlist.h"
+#include "dictionary/wordlist.h"
 
-#include "cp932.h"
-#include "entryformat.h"
-#include "utf8.h"
+#include "dictionary/cp932.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/utf8.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,8 +1,8 @@
-#include "wordlistimport.h"
+#include "dictionary/wordlistimport.h"
 
-#include "blockreader.h"
-#include "entryformat.h"
-#include "systemreason.h"
+#include "dictionary/blockreader.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/systemreason.h"
 
 #include <cerrno>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dictionaryfile.h"
-#include "wordlist.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/wordlist.h"
 
 #include <deque>
 #include <memory>

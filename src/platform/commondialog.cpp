@@ -1,6 +1,6 @@
-#include "commondialog.h"
+#include "platform/commondialog.h"
 
-#include "filedialog.h"
+#include "platform/filedialog.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
-#include "controls.h"
+#include "platform/controls.h"
 
-#include "contrast.h"
-#include "digitalcounter.h"
-#include "icon.h"
-#include "messagebox.h"
+#include "platform/contrast.h"
+#include "platform/digitalcounter.h"
+#include "platform/icon.h"
+#include "platform/messagebox.h"
 
 #include <QFontMetrics>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "twips.h"
+#include "platform/twips.h"
 
 #include <QColor>
 #include <QFont>

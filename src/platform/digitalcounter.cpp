@@ -1,4 +1,4 @@
-#include "digitalcounter.h"
+#include "platform/digitalcounter.h"
 
 namespace tamberlo {
 

@@ -1,6 +1,6 @@
-#include "drillvoice.h"
+#include "platform/drillvoice.h"
 
-#include "clock.h"
+#include "platform/clock.h"
 
 #include <QAccessible>
 #include <QPointer>

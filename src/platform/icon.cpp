@@ -1,4 +1,4 @@
-#include "icon.h"
+#include "platform/icon.h"
 
 namespace tamberlo {
 

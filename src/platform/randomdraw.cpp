@@ -1,4 +1,4 @@
-#include "randomdraw.h"
+#include "platform/randomdraw.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "steptimer.h"
+#include "platform/steptimer.h"
 
 #include <QSocketNotifier>
 #include <sys/timerfd.h>

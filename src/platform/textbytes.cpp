@@ -1,4 +1,4 @@
-#include "textbytes.h"
+#include "platform/textbytes.h"
 
 #include <QFile>
 

@@ -1,15 +1,15 @@
-#include "commands.h"
+#include "tamberlo-dict/commands.h"
 
-#include "blockreader.h"
-#include "cp932.h"
-#include "dictionarycheck.h"
-#include "dictionaryfile.h"
-#include "entryformat.h"
-#include "posixfile.h"
-#include "runtimeerror.h"
-#include "systemreason.h"
-#include "utf8.h"
-#include "wordlistimport.h"
+#include "dictionary/blockreader.h"
+#include "dictionary/cp932.h"
+#include "dictionary/dictionarycheck.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/posixfile.h"
+#include "dictionary/runtimeerror.h"
+#include "dictionary/systemreason.h"
+#include "dictionary/utf8.h"
+#include "dictionary/wordlistimport.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wordlist.h"
+#include "dictionary/wordlist.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 // tamberlo-dict: imports a word list into a Tamberlo dictionary, checks a dictionary as the drill
 // reads it, and exports one. No Qt: the dictionary core alone, so it writes what 登録 writes.
-#include "commands.h"
+#include "tamberlo-dict/commands.h"
 
 #include <cstdio>
 #include <cstring>

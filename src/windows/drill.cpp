@@ -1,12 +1,12 @@
-#include "drill.h"
+#include "windows/drill.h"
 
-#include "dictionaryfile.h"
-#include "entryformat.h"
-#include "entrynumbers.h"
-#include "numericvalue.h"
-#include "randomdraw.h"
-#include "shell.h"
-#include "steptimer.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/entrynumbers.h"
+#include "dictionary/numericvalue.h"
+#include "platform/randomdraw.h"
+#include "windows/shell.h"
+#include "platform/steptimer.h"
 
 #include <QLoggingCategory>
 #include <chrono>

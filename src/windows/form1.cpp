@@ -1,12 +1,12 @@
-#include "form1.h"
+#include "windows/form1.h"
 
-#include "controls.h"
-#include "dictionaryexists.h"
-#include "dictionaryfile.h"
-#include "fonts.h"
-#include "module1.h"
-#include "shell.h"
-#include "textbytes.h"
+#include "platform/controls.h"
+#include "dictionary/dictionaryexists.h"
+#include "dictionary/dictionaryfile.h"
+#include "platform/fonts.h"
+#include "dictionary/module1.h"
+#include "windows/shell.h"
+#include "platform/textbytes.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "commondialog.h"
-#include "shell.h"
+#include "platform/commondialog.h"
+#include "windows/shell.h"
 
 #include <QWidget>
 

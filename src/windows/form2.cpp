@@ -1,10 +1,10 @@
-#include "form2.h"
+#include "windows/form2.h"
 
-#include "controls.h"
-#include "digitalcounter.h"
-#include "fonts.h"
-#include "module1.h"
-#include "shell.h"
+#include "platform/controls.h"
+#include "platform/digitalcounter.h"
+#include "platform/fonts.h"
+#include "dictionary/module1.h"
+#include "windows/shell.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "drill.h"
-#include "drillvoice.h"
+#include "windows/drill.h"
+#include "platform/drillvoice.h"
 
 #include <QWidget>
 

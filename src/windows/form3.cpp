@@ -1,16 +1,16 @@
-#include "form3.h"
+#include "windows/form3.h"
 
-#include "clock.h"
-#include "controls.h"
-#include "dictionaryfile.h"
-#include "digitalcounter.h"
-#include "entryformat.h"
-#include "entrynumbers.h"
-#include "fonts.h"
-#include "module1.h"
-#include "shell.h"
-#include "steptimer.h"
-#include "textbytes.h"
+#include "platform/clock.h"
+#include "platform/controls.h"
+#include "dictionary/dictionaryfile.h"
+#include "platform/digitalcounter.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/entrynumbers.h"
+#include "platform/fonts.h"
+#include "dictionary/module1.h"
+#include "windows/shell.h"
+#include "platform/steptimer.h"
+#include "platform/textbytes.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,10 +1,10 @@
 // Appending an entry: the exact bytes, the line end it adds before them, and every refusal and
 // failed write leaving the file as it was.
 #include "childprocess.h"
-#include "dictionaryexists.h"
-#include "dictionaryfile.h"
-#include "entryformat.h"
-#include "systemreason.h"
+#include "dictionary/dictionaryexists.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/systemreason.h"
 #include "tempdir.h"
 #include "wholeline.h"
 

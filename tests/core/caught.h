@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtimeerror.h"
+#include "dictionary/runtimeerror.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cp932.h"
+#include "dictionary/cp932.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Two processes appending to one dictionary, as two instances of the program or the program beside
 // a script would: every entry reported as saved is in the file, whole, once, and nothing else is.
 #include "childprocess.h"
-#include "cp932.h"
-#include "dictionaryfile.h"
-#include "entryformat.h"
-#include "systemreason.h"
+#include "dictionary/cp932.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/systemreason.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "cp932.h"
-#include "utf8.h"
+#include "dictionary/cp932.h"
+#include "dictionary/utf8.h"
 
 #include "tempdir.h"
 

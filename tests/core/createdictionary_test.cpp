@@ -1,8 +1,8 @@
 // Creating an empty dictionary: a new file or a refusal, never an existing file emptied.
-#include "dictionaryexists.h"
-#include "dictionaryfile.h"
+#include "dictionary/dictionaryexists.h"
+#include "dictionary/dictionaryfile.h"
 #include "childprocess.h"
-#include "systemreason.h"
+#include "dictionary/systemreason.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Checking a dictionary as the drill reads it: each line it cannot show as meant is named once,
 // warnings leave it showable.
-#include "blockreader.h"
-#include "dictionarycheck.h"
-#include "entryformat.h"
+#include "dictionary/blockreader.h"
+#include "dictionary/dictionarycheck.h"
+#include "dictionary/entryformat.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The existence test with wildcards, as the main menu asks it before creating a dictionary.
-#include "dictionaryexists.h"
+#include "dictionary/dictionaryexists.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "dictionaryfile.h"
-#include "runtimeerror.h"
-#include "entryformat.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/runtimeerror.h"
+#include "dictionary/entryformat.h"
 #include "caught.h"
 #include "childprocess.h"
-#include "systemreason.h"
+#include "dictionary/systemreason.h"
 #include "tempdir.h"
 #include "wholeline.h"
 

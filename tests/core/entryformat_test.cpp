@@ -1,4 +1,4 @@
-#include "entryformat.h"
+#include "dictionary/entryformat.h"
 #include "caught.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "entrynumbers.h"
-#include "runtimeerror.h"
+#include "dictionary/entrynumbers.h"
+#include "dictionary/runtimeerror.h"
 
 #include <gtest/gtest.h>
 

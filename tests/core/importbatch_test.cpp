@@ -1,9 +1,9 @@
 // Importing a list into a dictionary through appendEntries: the duplicate rule, the limit and the
 // take-back, each leaving the file as the rule says.
-#include "dictionaryfile.h"
-#include "entryformat.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/entryformat.h"
 #include "tempdir.h"
-#include "wordlistimport.h"
+#include "dictionary/wordlistimport.h"
 
 #include <gtest/gtest.h>
 

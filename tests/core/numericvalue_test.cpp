@@ -1,5 +1,5 @@
-#include "numericvalue.h"
-#include "runtimeerror.h"
+#include "dictionary/numericvalue.h"
+#include "dictionary/runtimeerror.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "runtimeerror.h"
+#include "dictionary/runtimeerror.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "systemreason.h"
+#include "dictionary/systemreason.h"
 
 #include <gtest/gtest.h>
 

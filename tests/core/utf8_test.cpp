@@ -1,4 +1,4 @@
-#include "utf8.h"
+#include "dictionary/utf8.h"
 
 #include "tempdir.h"
 

@@ -1,6 +1,6 @@
 // Word lists: which encoding and separator are detected, what each line becomes, which lines are
 // refused and why; the same whether the bytes come at once or one at a time.
-#include "wordlist.h"
+#include "dictionary/wordlist.h"
 
 #include <gtest/gtest.h>
 

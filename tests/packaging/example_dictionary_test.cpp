@@ -1,7 +1,7 @@
 // The shipped example dictionary, read through the program's own dictionary operations.
-#include "cp932.h"
-#include "dictionaryfile.h"
-#include "entryformat.h"
+#include "dictionary/cp932.h"
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/entryformat.h"
 #include "wholeline.h"
 
 #include <gtest/gtest.h>

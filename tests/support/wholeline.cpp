@@ -1,8 +1,8 @@
 #include "wholeline.h"
 
-#include "cp932.h"
-#include "entryformat.h"
-#include "runtimeerror.h"
+#include "dictionary/cp932.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/runtimeerror.h"
 
 #include <fstream>
 #include <iterator>

@@ -1,12 +1,12 @@
 // Each window against its design: texts, fonts, colours, visibility, the places the design relates, and fixed texts that fit.
 
-#include "contrast.h"
-#include "controls.h"
-#include "digitalcounter.h"
+#include "platform/contrast.h"
+#include "platform/controls.h"
+#include "platform/digitalcounter.h"
 #include "fakes.h"
-#include "fonts.h"
+#include "platform/fonts.h"
 #include "testmain.h"
-#include "twips.h"
+#include "platform/twips.h"
 
 #include <QAccessible>
 #include <QLabel>

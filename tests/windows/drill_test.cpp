@@ -3,10 +3,10 @@
 // loop, a run-time error inside a step and the step timer itself, bounded only by ctest's timeout;
 // what a screen reader is told.
 
-#include "digitalcounter.h"
+#include "platform/digitalcounter.h"
 #include "fakes.h"
-#include "form2.h"
-#include "steptimer.h"
+#include "windows/form2.h"
+#include "platform/steptimer.h"
 #include "testmain.h"
 
 #include <QAccessible>

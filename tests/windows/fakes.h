@@ -3,14 +3,14 @@
 // Test doubles for the platform seams, a harness that runs the real Application on them, and the
 // file helpers the window tests share.
 
-#include "application.h"
-#include "clock.h"
-#include "filedialog.h"
-#include "messagebox.h"
-#include "module1.h"
-#include "randomdraw.h"
-#include "steptimer.h"
-#include "systemreason.h"
+#include "app/application.h"
+#include "platform/clock.h"
+#include "platform/filedialog.h"
+#include "platform/messagebox.h"
+#include "dictionary/module1.h"
+#include "platform/randomdraw.h"
+#include "platform/steptimer.h"
+#include "dictionary/systemreason.h"
 
 #include <QApplication>
 #include <QDir>

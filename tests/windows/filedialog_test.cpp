@@ -1,9 +1,9 @@
 // The real file-open dialog, driven while it is open: where it starts, what it shows, and which
 // answers it gives back.
 
-#include "commondialog.h"
+#include "platform/commondialog.h"
 #include "fakes.h"
-#include "filedialog.h"
+#include "platform/filedialog.h"
 #include "testmain.h"
 
 #include <QDialogButtonBox>

@@ -1,10 +1,10 @@
 // Word entry through its seams: the counter, the exact bytes each registration appends, and every
 // registration that is refused leaving file, boxes and counter as they were.
 
-#include "dictionaryfile.h"
-#include "digitalcounter.h"
-#include "entryformat.h"
-#include "systemreason.h"
+#include "dictionary/dictionaryfile.h"
+#include "platform/digitalcounter.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/systemreason.h"
 #include "fakes.h"
 #include "wholeline.h"
 #include "testmain.h"

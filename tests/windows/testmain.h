@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fonts.h"
-#include "qttexts.h"
+#include "platform/fonts.h"
+#include "app/qttexts.h"
 
 #include <QApplication>
 #include <QTest>
