@@ -3,7 +3,6 @@
 // with --count=PATH for the time one count of any file takes (best of three), as a yardstick.
 #include "dictionary/cp932.h"
 #include "dictionary/dictionaryfile.h"
-#include "dictionary/entryformat.h"
 #include "tempdir.h"
 
 #include <benchmark/benchmark.h>

@@ -2,7 +2,6 @@
 // every entry, the drill's read gives every entry a word and a meaning without a run-time error.
 #include "dictionary/dictionarycheck.h"
 #include "dictionary/dictionaryfile.h"
-#include "dictionary/entryformat.h"
 #include "tempdir.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // counting and appending must agree with the line rule.
 #include "dictionary/cp932.h"
 #include "dictionary/dictionaryfile.h"
-#include "dictionary/entryformat.h"
+#include "dictionary/shownpiece.h"
 #include "dictionary/runtimeerror.h"
 #include "tempdir.h"
 #include "wholeline.h"

@@ -1,7 +1,7 @@
 // The drill's splitter, fed a line in chunks, against the plain whole-line split: the same pieces,
 // as many as asked for, each cut to the bytes asked for. The whole-line split itself against its
 // definition: its pieces joined with "<>" give the line back, and no piece holds "<>".
-#include "dictionary/entryformat.h"
+#include "dictionary/entrysplitter.h"
 #include "wholeline.h"
 
 #include <algorithm>

@@ -23,6 +23,8 @@ public:
     // The errno of the failed read, or 0.
     int error() const { return m_error; }
 
+    // Bytes of the descriptor read past: where begin() stands, counted from where reading started.
+    long long offset() const { return m_base + static_cast<long long>(m_pos); }
     const char *begin() const { return m_block.get() + m_pos; }
     const char *end() const { return m_block.get() + m_len; }
     char peek() const { return m_block[m_pos]; }
@@ -34,6 +36,7 @@ private:
     std::size_t m_size;
     int m_error = 0;
     std::unique_ptr<char[]> m_block;
+    long long m_base = 0; // offset() of the block's first byte
     std::size_t m_pos = 0;
     std::size_t m_len = 0;
 };

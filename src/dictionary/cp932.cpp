@@ -1,9 +1,11 @@
 #include "dictionary/cp932.h"
 
+#include "dictionary/textdecoder.h"
 #include "dictionary/utf8.h"
 
 #include <cerrno>
 #include <iconv.h>
+#include <memory>
 #include <system_error>
 #include <unordered_map>
 
@@ -18,43 +20,19 @@ namespace tamberlo {
 
 namespace {
 
-class Converter {
-public:
-    Converter(const char *to, const char *from)
-        : m_cd(iconv_open(to, from))
-    {
-        // Only a libc installed without its gconv modules gets here.
-        if (m_cd == reinterpret_cast<iconv_t>(-1))
-            throw std::system_error(errno, std::generic_category(), std::string("iconv_open ") + from + " -> " + to);
-    }
-    ~Converter() { iconv_close(m_cd); }
-    Converter(const Converter &) = delete;
-    Converter &operator=(const Converter &) = delete;
-
-    iconv_t handle() const
-    {
-        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        return m_cd;
-    }
-
-private:
-    iconv_t m_cd;
-};
-
-// iconv_open costs far more than converting a line, and an iconv_t must not be shared by threads.
-iconv_t decoder()
-{
-    thread_local Converter converter("UTF-8", "CP932");
-    return converter.handle();
-}
-
+// iconv_open costs far more than encoding a character, and an iconv_t must not be shared by threads.
 iconv_t encoder()
 {
-    thread_local Converter converter("CP932", "UTF-8");
-    return converter.handle();
+    thread_local const std::unique_ptr<void, int (*)(iconv_t)> cd([] {
+        const iconv_t opened = iconv_open("CP932", "UTF-8");
+        // Only a libc installed without its gconv modules gets here.
+        if (opened == reinterpret_cast<iconv_t>(-1))
+            throw std::system_error(errno, std::generic_category(), "iconv_open UTF-8 -> CP932");
+        return opened;
+    }(), iconv_close);
+    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+    return cd.get();
 }
-
-constexpr std::string_view Utf8Replacement = "\xEF\xBF\xBD";
 
 // Encodes one non-ASCII character given as its UTF-8 bytes; false when code page 932 cannot hold it.
 bool encodeOneUncached(std::string_view utf8Char, std::string &out)
@@ -98,30 +76,11 @@ bool encodeOne(char32_t cp, std::string_view utf8Char, std::string &out)
 
 std::string decodeCp932(std::string_view bytes)
 {
-    // Converted through a small buffer: a megabyte line must not cost three megabytes up front
-    // (three bytes of UTF-8 per input byte being the most code page 932 can need).
     std::string out;
     out.reserve(bytes.size());
-    char buffer[16 * 1024];
-    iconv_t cd = decoder();
-    char *in = const_cast<char *>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        char *o = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const bool done = iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1);
-        const int err = errno;
-        out.append(buffer, static_cast<std::size_t>(o - buffer));
-        if (done || err == E2BIG)
-            continue;
-        if (err != EILSEQ && err != EINVAL)
-            throw std::system_error(err, std::generic_category(), "iconv CP932 -> UTF-8");
-        // EILSEQ: invalid sequence at *in; EINVAL: a lead byte cut off by the end of the text.
-        out += Utf8Replacement;
-        ++in;
-        --inLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
+    TextDecoder decoder(Encoding::Cp932);
+    decoder.feed(bytes, out);
+    decoder.finish(out);
     return out;
 }
 

@@ -2,13 +2,17 @@
 
 #include "dictionary/blockreader.h"
 #include "dictionary/cp932.h"
-#include "dictionary/entryformat.h"
+#include "dictionary/entrysplitter.h"
+#include "dictionary/newentry.h"
+#include "dictionary/shownpiece.h"
 #include "dictionary/linerule.h"
 #include "dictionary/posixfile.h"
 #include "dictionary/runtimeerror.h"
 #include "dictionary/systemreason.h"
 
+#include <algorithm>
 #include <thread>
+#include <unordered_set>
 #include <utility>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -17,6 +21,8 @@
 namespace tamberlo {
 
 namespace {
+
+using PairSink = std::function<void(std::string_view, std::string_view)>;
 
 [[noreturn]] void throwSystem(ErrorKind kind, const std::string &path, int err)
 {
@@ -104,14 +110,14 @@ public:
     }
 
     // Empty once flushed, or why not once what was written has been taken back.
-    std::string finish(const std::string &failure = {})
+    std::string finish()
     {
         // EINVAL: a file system that cannot sync; the write itself went through.
-        if (m_err == 0 && failure.empty() && ::fsync(m_fd) != 0 && errno != EINVAL)
+        if (m_err == 0 && ::fsync(m_fd) != 0 && errno != EINVAL)
             m_err = errno;
-        if (m_err == 0 && failure.empty())
+        if (m_err == 0)
             return {};
-        const std::string reason = failure.empty() ? systemReason(m_err) : failure;
+        const std::string reason = systemReason(m_err);
         if (m_wrote && !takeBack(m_fd, m_sizeAtLock, m_start, m_end))
             return reason + "（書き込んだ分を取り消せませんでした）";
         return reason;
@@ -126,40 +132,27 @@ private:
     int m_err = 0;
 };
 
-// The one entry of appendEntry, already encoded.
-class SingleEntry : public EntryBatch {
-public:
-    SingleEntry(std::string word, std::string meaning) : m_word(std::move(word)), m_meaning(std::move(meaning)) {}
-    long long count(long long) override { return 1; }
-    bool next(std::string &word, std::string &meaning) override
-    {
-        if (m_given)
-            return false;
-        m_given = true;
-        word = m_word;
-        meaning = m_meaning;
-        return true;
-    }
-
-private:
-    std::string m_word;
-    std::string m_meaning;
-    bool m_given = false;
-};
-
-// The line count, handing each entry's first two pieces to the batch on the way when it wants them.
-LineTally tallyEntries(BlockReader &reader, EntryBatch &batch)
+// Walks the lines from where the reader stands, handing each entry's first two pieces to `pair`, and
+// notes where the last line end is: the mark of this look.
+LineTally walkPairs(BlockReader &reader, std::size_t keep, const PairSink &pair, DictionaryMark &mark)
 {
-    const std::size_t keep = batch.existingBytes();
-    if (keep == 0)
-        return tallyLines(reader, MaxEntries);
     EntrySplitter splitter(2, keep);
-    return walkLines(reader, MaxEntries, [&](std::string_view bytes) { splitter.take(bytes); },
-                     [&] {
-                         const std::vector<std::string> pieces = std::exchange(splitter, EntrySplitter(2, keep)).finish();
-                         if (pieces.size() >= 2)
-                             batch.existing(pieces[0], pieces[1]);
-                     });
+    long long ends[2] = {0, 0}; // offsets just past the last two lines' ends
+    const LineTally tally = walkLines(reader, MaxEntries, [&](std::string_view bytes) { splitter.take(bytes); },
+                                      [&] {
+                                          const std::vector<std::string> pieces = splitter.finish();
+                                          if (pieces.size() >= 2)
+                                              pair(pieces[0], pieces[1]);
+                                          ends[0] = std::exchange(ends[1], reader.offset());
+                                      });
+    mark.lines += tally.lines;
+    // The open last line ended with the file, not with a CR.
+    const long long completeLines = tally.lines - (tally.endsOpen ? 1 : 0);
+    if (completeLines > 0) {
+        mark.lastLineEnd += ends[tally.endsOpen ? 0 : 1];
+        mark.linesBefore += completeLines;
+    }
+    return tally;
 }
 
 } // namespace
@@ -234,7 +227,21 @@ AppendResult retryWhileLocked(const std::function<AppendResult()> &append)
     return result;
 }
 
-void EntryBatch::existing(std::string_view, std::string_view) {}
+DictionaryMark readEntryPairs(const std::string &path, std::size_t keep, const PairSink &pair)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 && errno == ENOENT)
+        return {};
+    const File file = openForReading(path);
+    if (::fstat(file.fd(), &st) != 0)
+        throwSystem(ErrorKind::FileAccess, path, errno);
+    DictionaryMark mark{st.st_dev, st.st_ino, st.st_size};
+    BlockReader reader(file.fd());
+    walkPairs(reader, keep, pair, mark);
+    if (reader.error() != 0)
+        throwSystem(ErrorKind::FileAccess, path, reader.error());
+    return mark;
+}
 
 AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning)
 {
@@ -243,11 +250,11 @@ AppendResult appendEntry(const std::string &path, const std::string &word, const
     Cp932Encoding encodedMeaning = encodeCp932(meaning);
     if (!encodedWord.ok() || !encodedMeaning.ok())
         return notWritten(unencodableReason(encodedWord, encodedMeaning));
-    SingleEntry entry(std::move(encodedWord.bytes), std::move(encodedMeaning.bytes));
+    std::vector<EntryBytes> entry{{std::move(encodedWord.bytes), std::move(encodedMeaning.bytes)}};
     return appendEntries(path, entry);
 }
 
-AppendResult appendEntries(const std::string &path, EntryBatch &batch)
+AppendResult appendEntries(const std::string &path, std::vector<EntryBytes> &entries, const DictionaryMark *since)
 {
     // Looked at before opening too, so that opening never waits for a pipe's reader or wakes a device.
     struct stat st;
@@ -272,42 +279,62 @@ AppendResult appendEntries(const std::string &path, EntryBatch &batch)
     if (std::string refusal = notRegularReason(st); !refusal.empty())
         return notWritten(std::move(refusal));
 
-    BlockReader reader(fd);
-    const LineTally tally = tallyEntries(reader, batch);
-    if (reader.error() != 0)
-        return notWritten(systemReason(reader.error()));
-    if (tally.lines > MaxEntries)
+    long long lines = 0;
+    bool endsOpen = false;
+    if (!since) {
+        BlockReader reader(fd);
+        const LineTally tally = tallyLines(reader, MaxEntries);
+        if (reader.error() != 0)
+            return notWritten(systemReason(reader.error()));
+        lines = tally.lines;
+        endsOpen = tally.endsOpen;
+    } else {
+        // From the last line end the earlier look saw, its CR included, so that an LF after it is
+        // still part of that line end: the CR reads as one empty line more.
+        DictionaryMark mark;
+        const bool same = st.st_dev == since->device && st.st_ino == since->inode && st.st_size >= since->size;
+        if (same && since->lastLineEnd > 0) {
+            mark.lastLineEnd = since->lastLineEnd - 1;
+            mark.linesBefore = mark.lines = since->linesBefore - 1;
+        }
+        std::size_t longest = 0;
+        for (const EntryBytes &entry : entries)
+            longest = std::max({longest, entry.word.size(), entry.meaning.size()});
+        std::unordered_set<std::string> arrived;
+        if (::lseek(fd, mark.lastLineEnd, SEEK_SET) < 0)
+            return notWritten(systemReason(errno));
+        BlockReader reader(fd);
+        const LineTally tally = walkPairs(reader, longest + 1, [&](std::string_view word, std::string_view meaning) {
+            arrived.insert(composeEntryLine(word, meaning));
+        }, mark);
+        if (reader.error() != 0)
+            return notWritten(systemReason(reader.error()));
+        lines = mark.lines;
+        endsOpen = tally.endsOpen;
+        std::erase_if(entries, [&](const EntryBytes &entry) { return arrived.contains(composeEntryLine(entry.word, entry.meaning)); });
+    }
+    if (lines > MaxEntries)
         return {AppendOutcome::DictionaryFull, {}, 0};
-    const long long count = batch.count(MaxEntries - tally.lines);
-    if (count < 0)
-        return notWritten(batch.failure());
-    if (count == 0)
+    if (entries.empty())
         return {AppendOutcome::Appended, {}};
-    if (count > MaxEntries - tally.lines)
-        return {AppendOutcome::DictionaryFull, {}, MaxEntries - tally.lines};
+    if (static_cast<long long>(entries.size()) > MaxEntries - lines)
+        return {AppendOutcome::DictionaryFull, {}, MaxEntries - lines};
 
     // Without a line end first, the new entries would be glued onto an open last line.
-    std::string pending(tally.endsOpen ? LineEnd : "");
+    std::string pending(endsOpen ? LineEnd : "");
     EndWriter writer(fd, st.st_size);
     constexpr std::size_t chunk = 1 << 20;
-    long long given = 0;
-    std::string word;
-    std::string meaning;
     bool ok = true;
-    while (ok && given <= count && batch.next(word, meaning)) {
-        ++given;
-        pending += composeEntryLine(word, meaning);
-        if (pending.size() >= chunk) {
+    for (const EntryBytes &entry : entries) {
+        pending += composeEntryLine(entry.word, entry.meaning);
+        if (ok && pending.size() >= chunk) {
             ok = writer.write(pending);
             pending.clear();
         }
     }
     if (ok)
         writer.write(pending);
-    std::string failure = batch.failure();
-    if (failure.empty() && given != count)
-        failure = "取り込む項目の数が数えたときと違います（読んでいる間に変わりました）";
-    if (std::string reason = writer.finish(failure); !reason.empty())
+    if (std::string reason = writer.finish(); !reason.empty())
         return notWritten(std::move(reason));
     return {AppendOutcome::Appended, {}};
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include <sys/types.h>
 
 // Operations on a dictionary file: one entry per line, word "<>" meaning, code page 932, CR LF.
 // Every operation opens, works and closes; nothing is cached. Paths are file-system bytes, texts
@@ -17,6 +18,8 @@
 // Two kinds of failure: creating and appending report what the user is told about and the program
 // goes on from as a result; reading throws RuntimeError, which ends the program.
 namespace tamberlo {
+
+inline constexpr std::int16_t MaxEntries = 32767;
 
 enum class CreateOutcome { Created, AlreadyExists, NotCreated };
 
@@ -66,7 +69,6 @@ constexpr std::optional<std::chrono::milliseconds> nextLockTry(std::chrono::mill
     return waited < LockPatience ? std::optional(LockRetryInterval) : std::nullopt;
 }
 
-struct AppendResult;
 // Calls `append` until it is not Locked or nextLockTry gives up, sleeping between tries: for a
 // caller without an event loop.
 AppendResult retryWhileLocked(const std::function<AppendResult()> &append);
@@ -80,32 +82,39 @@ AppendResult retryWhileLocked(const std::function<AppendResult()> &append);
 // A failed write is taken back, as far as its bytes are still the file's end.
 // Not promised: a kill -9 in the middle of one write() of a line longer than a page can leave part
 // of that line (the windows' field limits keep lines far shorter).
-// Characters code page 932 cannot hold are the caller's to refuse beforehand (see cp932.h); here
+// Characters code page 932 cannot hold are the caller's to refuse beforehand (see newentry.h); here
 // they are NotWritten.
 AppendResult appendEntry(const std::string &path, const std::string &word, const std::string &meaning);
 
-// What an append of many entries asks of its caller while it holds the lock, in this order: the
-// dictionary's entries (when wanted), how many it will write, then each of them.
-class EntryBatch {
-public:
-    virtual ~EntryBatch() = default;
-    // Above zero: existing() is given each entry of the dictionary that splits into two pieces or
-    // more, its first two pieces in code page 932 bytes, each cut to at most this many bytes.
-    virtual std::size_t existingBytes() const { return 0; }
-    virtual void existing(std::string_view word, std::string_view meaning);
-    // How many entries next() will give; below zero when the batch cannot say (see failure()). Once
-    // past `room`, the most the dictionary can take, counting may stop: nothing will be written.
-    virtual long long count(long long room) = 0;
-    // The next entry's word and meaning in code page 932; false when there are no more or on failure.
-    virtual bool next(std::string &word, std::string &meaning) = 0;
-    // Why count() or next() could not go on, or empty.
-    virtual std::string failure() const { return {}; }
+// An entry's word and meaning in code page 932.
+struct EntryBytes {
+    std::string word;
+    std::string meaning;
+    bool operator==(const EntryBytes &) const = default;
 };
 
-// Appends the batch as appendEntry appends one entry: one lock, one line-end check and count, then
-// every entry with one flush; all or nothing. DictionaryFull, writing nothing, when the entries would
-// take the file past 32767 lines (room says how many fit); Appended without writing when the batch
-// has none. A batch that fails or gives other than count() entries is taken back as NotWritten.
-AppendResult appendEntries(const std::string &path, EntryBatch &batch);
+// Where a look at a dictionary ended, so that a later one reads only what was appended since.
+struct DictionaryMark {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    off_t lastLineEnd = 0;   // just past the last CR, or 0
+    long long linesBefore = 0; // the lines that CR ends
+    long long lines = 0;       // every line, the open last one included
+};
+
+// Hands each entry of the file that splits into two pieces or more to `pair`, its first two pieces
+// cut to `keep` bytes each, and says where the look ended; stops past 32767 lines. A missing file
+// is an empty one. Throws RuntimeError as countEntries does for any other failure.
+DictionaryMark readEntryPairs(const std::string &path, std::size_t keep,
+                              const std::function<void(std::string_view word, std::string_view meaning)> &pair);
+
+// Appends the entries as appendEntry appends one: one lock, one line-end check and count, one write
+// and flush, one take-back; all or nothing. Given the mark of an earlier look, the count reads only
+// what other writers appended since (the whole file when it was replaced or cut), and pairs found
+// there are dropped from `entries` first. DictionaryFull, writing nothing, when the entries would
+// take the file past 32767 lines (room says how many fit); Appended without writing when there are none.
+AppendResult appendEntries(const std::string &path, std::vector<EntryBytes> &entries,
+                           const DictionaryMark *since = nullptr);
 
 } // namespace tamberlo

@@ -1,9 +1,10 @@
 // tamberlo-dict: imports a word list into a Tamberlo dictionary, checks a dictionary as the drill
-// reads it, and exports one. No Qt: the dictionary core alone, so it writes what 登録 writes.
+// reads it, and exports one. No Qt: the dictionary core and the word lists, so it writes what 登録 writes.
 #include "tamberlo-dict/commands.h"
+#include "wordlists/delimitedtext.h"
 
 #include <cstdio>
-#include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,21 @@
 namespace {
 
 using namespace tamberlo;
+
+std::optional<Encoding> encodingNamed(std::string name)
+{
+    for (char &c : name)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    if (name == "utf-8" || name == "utf8")
+        return Encoding::Utf8;
+    if (name == "utf-16le" || name == "utf16le")
+        return Encoding::Utf16Le;
+    if (name == "utf-16be" || name == "utf16be")
+        return Encoding::Utf16Be;
+    if (name == "cp932" || name == "shift_jis" || name == "sjis" || name == "windows-31j")
+        return Encoding::Cp932;
+    return std::nullopt;
+}
 
 constexpr const char *Help = R"(使い方:
   tamberlo-dict import [オプション] 元のファイル 辞書   単語リストを辞書に追加します（- で標準入力）
@@ -20,6 +36,7 @@ constexpr const char *Help = R"(使い方:
 import のオプション:
   --encoding=utf-8|utf-16le|utf-16be|cp932   文字コードを指定します（既定: 自動判別）
   --separator=tab|comma|'<>'                 区切りを指定します（既定: 最初の行で判別）
+  --header                                   最初の行を列の見出しとして飛ばします
   --skip-bad                                 問題のある行を飛ばして残りを取り込みます
 export のオプション:
   --csv        RFC 4180 の CSV で書き出します
@@ -68,7 +85,7 @@ int main(int argc, char **argv)
         return dict::Done;
     }
 
-    dict::ImportOptions options;
+    wordlists::ImportOptions options;
     bool csv = false;
     std::vector<std::string> operands;
     bool optionsEnd = false;
@@ -83,13 +100,15 @@ int main(int argc, char **argv)
             std::fputs(Help, stdout);
             return dict::Done;
         } else if (command == "import" && optionValue(args, i, "--encoding", value)) {
-            options.encoding = encodingNamed(value);
-            if (!options.encoding)
+            options.read.encoding = encodingNamed(value);
+            if (!options.read.encoding)
                 return usage("知らない文字コードです: " + value + "（utf-8、utf-16le、utf-16be、cp932）");
         } else if (command == "import" && optionValue(args, i, "--separator", value)) {
-            options.separator = separatorNamed(value);
-            if (!options.separator)
+            options.read.separator = wordlists::separatorNamed(value);
+            if (!options.read.separator)
                 return usage("知らない区切りです: " + value + "（tab、comma、<>）");
+        } else if (command == "import" && arg == "--header") {
+            options.read.header = true;
         } else if ((command == "import" || command == "export") && arg == "--skip-bad") {
             options.skipBad = true;
         } else if (command == "export" && arg == "--csv") {

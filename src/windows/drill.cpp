@@ -1,7 +1,7 @@
 #include "windows/drill.h"
 
 #include "dictionary/dictionaryfile.h"
-#include "dictionary/entryformat.h"
+#include "dictionary/shownpiece.h"
 #include "dictionary/entrynumbers.h"
 #include "dictionary/numericvalue.h"
 #include "platform/randomdraw.h"

@@ -4,7 +4,7 @@
 #include "platform/controls.h"
 #include "dictionary/dictionaryfile.h"
 #include "platform/digitalcounter.h"
-#include "dictionary/entryformat.h"
+#include "dictionary/newentry.h"
 #include "dictionary/entrynumbers.h"
 #include "platform/fonts.h"
 #include "dictionary/module1.h"

@@ -3,7 +3,6 @@
 #include "childprocess.h"
 #include "dictionary/dictionaryexists.h"
 #include "dictionary/dictionaryfile.h"
-#include "dictionary/entryformat.h"
 #include "dictionary/systemreason.h"
 #include "tempdir.h"
 #include "wholeline.h"

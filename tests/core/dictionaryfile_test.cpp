@@ -1,6 +1,5 @@
 #include "dictionary/dictionaryfile.h"
 #include "dictionary/runtimeerror.h"
-#include "dictionary/entryformat.h"
 #include "caught.h"
 #include "childprocess.h"
 #include "dictionary/systemreason.h"

@@ -1,4 +1,6 @@
-#include "dictionary/entryformat.h"
+#include "dictionary/entrysplitter.h"
+#include "dictionary/newentry.h"
+#include "dictionary/shownpiece.h"
 #include "caught.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,6 @@
 // The shipped example dictionary, read through the program's own dictionary operations.
 #include "dictionary/cp932.h"
 #include "dictionary/dictionaryfile.h"
-#include "dictionary/entryformat.h"
 #include "wholeline.h"
 
 #include <gtest/gtest.h>

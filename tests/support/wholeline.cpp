@@ -1,7 +1,8 @@
 #include "wholeline.h"
 
 #include "dictionary/cp932.h"
-#include "dictionary/entryformat.h"
+#include "dictionary/entrysplitter.h"
+#include "dictionary/shownpiece.h"
 #include "dictionary/runtimeerror.h"
 
 #include <fstream>

@@ -3,7 +3,6 @@
 
 #include "dictionary/dictionaryfile.h"
 #include "platform/digitalcounter.h"
-#include "dictionary/entryformat.h"
 #include "dictionary/systemreason.h"
 #include "fakes.h"
 #include "wholeline.h"

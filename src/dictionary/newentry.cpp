@@ -1,0 +1,64 @@
+#include "dictionary/newentry.h"
+
+#include "dictionary/cp932.h"
+#include "dictionary/entrysplitter.h"
+#include "dictionary/linerule.h"
+#include "dictionary/utf8.h"
+
+#include <cstdio>
+
+namespace tamberlo {
+
+std::string composeEntryLine(std::string_view word, std::string_view meaning)
+{
+    std::string line;
+    line.reserve(word.size() + EntrySeparator.size() + meaning.size() + LineEnd.size());
+    line += word;
+    line += EntrySeparator;
+    line += meaning;
+    line += LineEnd;
+    return line;
+}
+
+TextFault textFault(std::string_view text)
+{
+    if (const std::size_t at = text.find(EntrySeparator); at != std::string_view::npos)
+        return {TextFault::Separator, at};
+    if (const std::size_t at = text.find_first_of("\r\n"); at != std::string_view::npos)
+        return {TextFault::LineBreak, at};
+    if (text.find('\0') == std::string_view::npos && encodeCp932(text).ok())
+        return {};
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t at = i;
+        if (text[i] == '\0')
+            return {TextFault::Nul, at};
+        const char32_t c = utf8::next(text, i);
+        if (c >= 0x80 && (c == utf8::Replacement || !encodeCp932(text.substr(at, i - at)).ok()))
+            return {TextFault::Unencodable, at, c};
+    }
+    return {};
+}
+
+EntryCheck checkNewEntry(std::string_view word, std::string_view meaning)
+{
+    const TextFault w = textFault(word);
+    const TextFault m = textFault(meaning);
+    if (w.kind == TextFault::Separator || m.kind == TextFault::Separator)
+        return EntryCheck::HoldsSeparator;
+    return w.kind == TextFault::None && m.kind == TextFault::None ? EntryCheck::Ok : EntryCheck::NotStorable;
+}
+
+std::string unencodableReason(const Cp932Encoding &word, const Cp932Encoding &meaning)
+{
+    std::string reason = "コードページ932で表せない文字があります:";
+    for (const auto *encoding : {&word, &meaning}) {
+        for (char32_t c : encoding->unencodable) {
+            char code[16];
+            std::snprintf(code, sizeof code, " U+%04X", static_cast<unsigned>(c));
+            reason += code;
+        }
+    }
+    return reason;
+}
+
+} // namespace tamberlo

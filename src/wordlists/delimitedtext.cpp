@@ -1,0 +1,355 @@
+#include "wordlists/delimitedtext.h"
+
+#include "dictionary/blockreader.h"
+#include "dictionary/entrysplitter.h"
+#include "dictionary/systemreason.h"
+#include "dictionary/utf8.h"
+
+#include <algorithm>
+#include <cctype>
+#include <unistd.h>
+#include <utility>
+
+namespace tamberlo::wordlists {
+
+namespace {
+
+std::string lower(std::string_view text)
+{
+    std::string out(text);
+    for (char &c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string_view byteOrderMark(Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Utf8: return "\xEF\xBB\xBF";
+    case Encoding::Utf16Le: return "\xFF\xFE";
+    case Encoding::Utf16Be: return "\xFE\xFF";
+    case Encoding::Cp932: break;
+    }
+    return {};
+}
+
+// "#key:value", a line of a card program's header: the key is letters, digits, blanks, "_" or "-".
+std::optional<std::pair<std::string, std::string>> headerLine(std::string_view line)
+{
+    const std::size_t colon = line.find(':');
+    if (!line.starts_with('#') || colon == std::string_view::npos || colon < 2)
+        return std::nullopt;
+    const std::string_view key = line.substr(1, colon - 1);
+    if (!std::all_of(key.begin(), key.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == ' ' || c == '_' || c == '-'; }))
+        return std::nullopt;
+    return std::pair(lower(key), lower(line.substr(colon + 1)));
+}
+
+// A first line longer than this decides the separator on what it holds so far.
+constexpr std::size_t MaxPreambleBytes = 64 * 1024;
+
+class Parser {
+public:
+    Parser(const ReadOptions &options, const char *encoding, RecordSink &sink)
+        : m_options(options), m_separator(options.separator), m_sink(sink), m_fields(options.keptFields),
+          m_splitter(0, 0, [this](std::size_t piece, std::string_view run) { takePiece(piece, run); })
+    {
+        m_record.encoding = encoding;
+    }
+
+    void feed(std::string_view text) { m_inPreamble ? feedPreamble(text) : feedRecords(text); }
+    void finish();
+
+private:
+    enum class Quote { FieldStart, Plain, Quoted, QuoteInQuoted };
+
+    void feedPreamble(std::string_view text);
+    void decide(std::string_view line);
+    void feedRecords(std::string_view text);
+    void feedEntries(std::string_view text);
+    void takePiece(std::size_t piece, std::string_view run);
+    void keep(std::string_view run);
+    void endField();
+    void lineBreak(char c);
+    void endRecord();
+
+    ReadOptions m_options;
+    std::optional<Separator> m_separator;
+    RecordSink &m_sink;
+    std::vector<Field> m_fields;
+    EntrySplitter m_splitter; // the fields of a "<>" list
+    Record m_record;
+
+    bool m_inPreamble = true;
+    std::string m_preamble; // the line before the separator is known
+    bool m_preambleCr = false;
+    bool m_headerSkipped = false;
+
+    long long m_line = 1;
+    long long m_column = 0; // characters of the current line so far
+    bool m_afterCr = false;
+    long long m_recordLine = 1;
+    std::size_t m_field = 0; // the field being read
+    bool m_recordEmpty = true;
+    bool m_unclosed = false;
+    Quote m_quote = Quote::FieldStart;
+    std::string_view m_plainStops;
+};
+
+void Parser::feedPreamble(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (std::exchange(m_preambleCr, false) && c == '\n')
+            continue;
+        if (c != '\r' && c != '\n') {
+            m_preamble += c;
+            if (m_preamble.size() < MaxPreambleBytes)
+                continue;
+            decide(m_preamble);
+            feedRecords(std::exchange(m_preamble, {}));
+            feedRecords(text.substr(i + 1));
+            return;
+        }
+        m_preambleCr = c == '\r';
+        const std::string line = std::exchange(m_preamble, {});
+        const auto header = headerLine(line);
+        if (line.empty() || header) {
+            if (header && header->first == "separator" && !m_separator)
+                m_separator = separatorNamed(header->second);
+            ++m_line;
+            continue;
+        }
+        decide(line);
+        feedRecords(line);
+        feedRecords(text.substr(i));
+        return;
+    }
+}
+
+void Parser::decide(std::string_view line)
+{
+    m_inPreamble = false;
+    m_recordLine = m_line;
+    m_fields.front().clear(1);
+    bool quoted = false;
+    bool tab = false;
+    for (std::size_t i = 0; i < line.size() && !m_separator; ++i) {
+        if (line[i] == '"')
+            quoted = !quoted;
+        else if (!quoted && line.substr(i).starts_with(EntrySeparator))
+            m_separator = Separator::Entry;
+        tab = tab || (!quoted && line[i] == '\t');
+    }
+    if (!m_separator)
+        m_separator = tab ? Separator::Tab : Separator::Comma;
+    m_plainStops = *m_separator == Separator::Tab ? "\t\r\n" : ",\r\n";
+}
+
+void Parser::feedRecords(std::string_view s)
+{
+    if (*m_separator == Separator::Entry)
+        return feedEntries(s);
+    const char separator = m_plainStops.front();
+    for (std::size_t i = 0; i < s.size();) {
+        if (std::exchange(m_afterCr, false) && s[i] == '\n') {
+            ++i;
+            continue;
+        }
+        if (m_quote == Quote::Plain || m_quote == Quote::Quoted) {
+            const std::size_t stop = std::min(s.find_first_of(m_quote == Quote::Quoted ? "\"\r\n" : m_plainStops, i), s.size());
+            keep(s.substr(i, stop - i));
+            m_column += static_cast<long long>(utf8::characters(s.substr(i, stop - i)));
+            if ((i = stop) == s.size())
+                break;
+        }
+        const char c = s[i];
+        if (c == '\r' || c == '\n') {
+            lineBreak(c);
+            ++i;
+            continue;
+        }
+        if (m_quote == Quote::Quoted) {
+            m_quote = Quote::QuoteInQuoted;
+        } else if (c == separator) {
+            endField();
+        } else if (c == '"' && m_quote == Quote::FieldStart) {
+            m_recordEmpty = false;
+            if (m_field < m_fields.size())
+                ++m_fields[m_field].column;
+            m_quote = Quote::Quoted;
+        } else if (c == '"' && m_quote == Quote::QuoteInQuoted) {
+            keep("\"");
+            m_quote = Quote::Quoted;
+        } else {
+            m_quote = Quote::Plain;
+            continue;
+        }
+        ++m_column;
+        ++i;
+    }
+}
+
+void Parser::feedEntries(std::string_view s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        if (std::exchange(m_afterCr, false) && s[i] == '\n') {
+            ++i;
+            continue;
+        }
+        const std::size_t stop = std::min(s.find_first_of("\r\n", i), s.size());
+        if (stop > i) {
+            m_recordEmpty = false;
+            m_splitter.take(s.substr(i, stop - i));
+        }
+        i = stop;
+        if (i < s.size())
+            lineBreak(s[i++]);
+    }
+}
+
+void Parser::takePiece(std::size_t piece, std::string_view run)
+{
+    // Each piece's first character stands past the runs before it and one "<>" per piece.
+    for (; m_field < piece; ++m_field)
+        if (m_field + 1 < m_fields.size())
+            m_fields[m_field + 1].clear(m_column + 1 + 2 * static_cast<long long>(m_field + 1));
+    if (piece < m_fields.size())
+        m_fields[piece].append(run);
+    m_column += static_cast<long long>(utf8::characters(run));
+}
+
+void Parser::keep(std::string_view run)
+{
+    m_recordEmpty = m_recordEmpty && run.empty();
+    if (m_field < m_fields.size())
+        m_fields[m_field].append(run);
+}
+
+void Parser::endField()
+{
+    m_recordEmpty = false;
+    if (++m_field < m_fields.size())
+        m_fields[m_field].clear(m_column + 2);
+    m_quote = Quote::FieldStart;
+}
+
+void Parser::lineBreak(char c)
+{
+    if (m_quote == Quote::Quoted)
+        keep(std::string_view(&c, 1));
+    else
+        endRecord();
+    ++m_line;
+    m_column = 0;
+    m_afterCr = c == '\r';
+    if (m_quote != Quote::Quoted)
+        m_recordLine = m_line;
+}
+
+void Parser::endRecord()
+{
+    const bool entries = *m_separator == Separator::Entry;
+    const std::size_t count = entries ? m_splitter.count() : m_field + 1;
+    if (entries) {
+        // Pieces after the last that had text are empty.
+        for (; m_field + 1 < std::min(count, m_fields.size()); ++m_field)
+            m_fields[m_field + 1].clear();
+        m_splitter.finish();
+    }
+    if (!m_recordEmpty && !(m_options.header && !std::exchange(m_headerSkipped, true))) {
+        const char *name = *m_separator == Separator::Tab ? "タブ" : entries ? "「<>」" : "「,」";
+        m_record.location = m_recordLine;
+        m_record.problem = m_unclosed ? "引用符「\"」が閉じられないままファイルが終わっています"
+                           : count < 2 ? std::string("意味がありません（区切りの") + name + "がありません）"
+                                       : std::string();
+        m_record.fields.assign(m_fields.begin(), m_fields.begin() + static_cast<std::ptrdiff_t>(std::min(count, m_fields.size())));
+        m_sink.take(m_record);
+    }
+    m_field = 0;
+    m_fields.front().clear(1);
+    m_recordEmpty = true;
+    m_quote = Quote::FieldStart;
+}
+
+void Parser::finish()
+{
+    if (m_inPreamble) {
+        const std::string line = std::exchange(m_preamble, {});
+        if (line.empty() || headerLine(line))
+            return;
+        decide(line);
+        feedRecords(line);
+    }
+    m_unclosed = m_quote == Quote::Quoted;
+    endRecord();
+}
+
+} // namespace
+
+std::optional<Separator> separatorNamed(std::string_view name)
+{
+    const std::string n = lower(name);
+    if (n == "<>")
+        return Separator::Entry;
+    if (n == "tab" || n == "\t")
+        return Separator::Tab;
+    if (n == "comma" || n == ",")
+        return Separator::Comma;
+    return std::nullopt;
+}
+
+std::optional<Encoding> utf16WithoutMark(std::string_view head)
+{
+    // Every other byte NUL: the odd ones for little endian ASCII, the even ones for big.
+    std::size_t nul[2] = {0, 0};
+    for (std::size_t i = 0; i < head.size(); ++i)
+        nul[i % 2] += head[i] == '\0';
+    if ((nul[0] > 0) == (nul[1] > 0) || (nul[0] + nul[1]) * 64 < head.size()) // a stray NUL or two is binary data
+        return std::nullopt;
+    return nul[1] > 0 ? Encoding::Utf16Le : Encoding::Utf16Be;
+}
+
+std::string DelimitedText::read(RecordSink &sink)
+{
+    std::string head(4096, '\0');
+    const ssize_t n = ::pread(m_fd, head.data(), head.size(), 0);
+    if (n < 0)
+        return systemReason(errno);
+    head.resize(static_cast<std::size_t>(n));
+    std::optional<Encoding> encoding = m_options.encoding;
+    for (const Encoding marked : {Encoding::Utf8, Encoding::Utf16Le, Encoding::Utf16Be})
+        if (!encoding && head.starts_with(byteOrderMark(marked)))
+            encoding = marked;
+    if (!encoding)
+        encoding = utf16WithoutMark(head);
+    // UTF-8 is only supposed until a byte proves it wrong: then all of it is code page 932.
+    bool supposed = !encoding;
+    for (Encoding reading = encoding.value_or(Encoding::Utf8);; reading = Encoding::Cp932, supposed = false) {
+        // A byte order mark of the encoding read is no text of the list.
+        const std::string_view mark = byteOrderMark(reading);
+        if (::lseek(m_fd, head.starts_with(mark) ? static_cast<off_t>(mark.size()) : 0, SEEK_SET) < 0)
+            return systemReason(errno);
+        BlockReader reader(m_fd, m_blockSize);
+        TextDecoder decoder(reading);
+        Parser parser(m_options, encodingName(reading), sink);
+        std::string text;
+        for (; !(supposed && decoder.sawInvalid()) && reader.available(); reader.skipAll()) {
+            text.clear();
+            decoder.feed({reader.begin(), static_cast<std::size_t>(reader.end() - reader.begin())}, text);
+            parser.feed(text);
+        }
+        if (reader.error() != 0)
+            return systemReason(reader.error());
+        text.clear();
+        decoder.finish(text);
+        if (!(supposed && decoder.sawInvalid())) {
+            parser.feed(text);
+            parser.finish();
+            return {};
+        }
+        sink.startOver();
+    }
+}
+
+} // namespace tamberlo::wordlists

@@ -1,0 +1,23 @@
+#include "wordlists/record.h"
+
+#include "dictionary/utf8.h"
+
+namespace tamberlo::wordlists {
+
+void Field::append(std::string_view utf8Text)
+{
+    // Past the limit only the count goes on: such a field is refused whole, so its tail is never needed.
+    constexpr std::size_t room = (MaxFieldCharacters + 1) * 4;
+    if (text.size() < room)
+        text.append(utf8Text.substr(0, room - text.size()));
+    characters += utf8::characters(utf8Text);
+}
+
+void Field::clear(long long atColumn)
+{
+    text.clear();
+    characters = 0;
+    column = atColumn;
+}
+
+} // namespace tamberlo::wordlists

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "dictionary/textdecoder.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What a reader makes of a word list: records of fields, in order, each saying where it came from.
+namespace tamberlo::wordlists {
+
+// The longest word or meaning taken, in characters: the drill shows 80, and a field far longer is a
+// column that went astray (a stray quote swallowing lines), not a meaning.
+inline constexpr std::size_t MaxFieldCharacters = 256;
+
+// One field as read, in UTF-8. Only what a check can need of its text is kept, so a field of any
+// length costs the same memory.
+struct Field {
+    std::string text;           // its first MaxFieldCharacters + 1 characters at least
+    std::size_t characters = 0; // of the whole field
+    long long column = 0;       // of the text's first character on its source line; 0 where there are no lines
+
+    void append(std::string_view utf8);
+    void clear(long long atColumn = 0);
+};
+
+struct Record {
+    long long location = 0;    // the source line it starts on, or its number where there are no lines
+    std::vector<Field> fields; // the first ReadOptions::keptFields of them at most
+    std::string problem;       // why it could not be read whole, or empty
+    const char *encoding = ""; // the name its bytes were decoded by, for a byte not valid there
+};
+
+enum class Separator { Entry, Tab, Comma };
+
+struct ReadOptions {
+    std::optional<Encoding> encoding;
+    std::optional<Separator> separator;
+    bool header = false;        // the first record names the columns: skipped
+    std::size_t keptFields = 2; // fields past these are read past, not kept
+};
+
+class RecordSink {
+public:
+    virtual ~RecordSink() = default;
+    virtual void take(const Record &record) = 0;
+    // Reading starts again from the beginning, in another encoding: every record so far is void.
+    virtual void startOver() = 0;
+};
+
+// One kind of source (delimited text, another program's file): bytes in, records out.
+class Reader {
+public:
+    virtual ~Reader() = default;
+    // Reads the whole source into `sink`: empty, or why the source could not be read.
+    virtual std::string read(RecordSink &sink) = 0;
+};
+
+} // namespace tamberlo::wordlists

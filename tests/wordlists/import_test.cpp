@@ -1,0 +1,110 @@
+// Importing a list into a dictionary: the duplicate rule and the limit, each leaving the file as the
+// rule says.
+#include "dictionary/dictionaryfile.h"
+#include "tempdir.h"
+#include "wordlists/import.h"
+#include "wordlists/source.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+using namespace tamberlo;
+using namespace tamberlo::wordlists;
+
+namespace {
+
+ImportResult import(const std::string &listPath, const std::string &dictionary, const ImportOptions &options = {})
+{
+    Source source;
+    EXPECT_EQ(source.open(listPath), "");
+    std::string refusal;
+    const auto reader = readerFor(source, options.read, refusal);
+    return importList(source, *reader, dictionary, options);
+}
+
+std::string lines(int from, int to)
+{
+    std::string bytes;
+    for (int i = from; i <= to; ++i)
+        bytes += "w" + std::to_string(i) + "<>m\r\n";
+    return bytes;
+}
+
+const std::string Dog = "dog<>\x8C\xA2\r\n";
+const std::string Cat = "cat<>\x94\x4C\r\n";
+
+struct Row {
+    const char *name;
+    std::string dictionary;
+    std::string list;
+    ImportResult::Status status;
+    long long added;
+    long long already;
+    std::string after; // the dictionary's bytes afterwards
+    bool skipBad = false;
+};
+void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
+
+class Import : public testing::TestWithParam<Row> {};
+
+TEST_P(Import, WritesOnlyWhatTheRuleSays)
+{
+    const Row &row = GetParam();
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", row.dictionary);
+    ImportOptions options;
+    options.skipBad = row.skipBad;
+    const ImportResult result = import(dir.write("list.csv", row.list), path, options);
+    EXPECT_EQ(result.status, row.status);
+    EXPECT_EQ(result.added, row.added);
+    EXPECT_EQ(result.already, row.already);
+    EXPECT_EQ(fileBytes(path), row.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Import, testing::Values(
+    Row{"already_there_not_added_again", Dog, "dog,犬\ncat,猫\n", ImportResult::Done, 1, 1, Dog + Cat},
+    Row{"same_word_other_meaning_added", Dog, "dog,猫\n", ImportResult::Done, 1, 0, Dog + "dog<>\x94\x4C\r\n"},
+    Row{"a_pair_twice_in_the_list_kept_twice", "", "cat,猫\ncat,猫\n", ImportResult::Done, 2, 0, Cat + Cat},
+    Row{"bad_lines_refuse_the_list", "", "cat,猫\n,empty\n", ImportResult::BadRecords, 0, 0, ""},
+    Row{"bad_lines_skipped_when_asked", "", "cat,猫\n,empty\n", ImportResult::Done, 1, 0, Cat, true},
+    Row{"open_last_line_closed_first", "dog<>\x8C\xA2", "cat,猫\n", ImportResult::Done, 1, 0, Dog + Cat},
+    Row{"full_dictionary_all_there_is_done", lines(1, MaxEntries), "w1,m\n", ImportResult::Done, 0, 1, lines(1, MaxEntries)},
+    Row{"past_the_limit_nothing_written", lines(1, MaxEntries - 1), "a,b\nc,d\n", ImportResult::DictionaryFull, 0, 0,
+        lines(1, MaxEntries - 1)}
+), [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ImportRuns, RunTwiceAddsNothingTheSecondTime)
+{
+    TempDir dir;
+    const std::string list = dir.write("list.csv", "dog,犬\ncat,猫\n");
+    const std::string path = dir.file("new.tmb");
+    EXPECT_EQ(import(list, path).added, 2);
+    const ImportResult second = import(list, path);
+    EXPECT_EQ(second.added, 0);
+    EXPECT_EQ(second.already, 2);
+    EXPECT_EQ(fileBytes(path), Dog + Cat);
+}
+
+TEST(ImportRuns, PastTheLimitSaysHowManyFit)
+{
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", lines(1, MaxEntries - 1));
+    EXPECT_EQ(import(dir.write("list.csv", "a,b\nc,d\n"), path).room, 1);
+}
+
+// Only the first problems are kept to be listed, however many there are.
+TEST(ImportRuns, ProblemsCountedAllListedFirst)
+{
+    TempDir dir;
+    std::string list;
+    for (int i = 0; i < 500; ++i)
+        list += "bad\n";
+    const ImportResult result = import(dir.write("list.csv", list), dir.file("d.tmb"));
+    EXPECT_EQ(result.problems.count(), 500);
+    ASSERT_EQ(result.problems.listed().size(), ProblemList::Listed);
+    EXPECT_EQ(result.problems.listed().back().location, 20);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("d.tmb")));
+}
+
+} // namespace
