@@ -1,6 +1,7 @@
 // The input is a dictionary file. What the drill reads of an entry, streamed in blocks of any size,
 // must be what reading the whole line, splitting it and cutting the pieces gives, failures included;
 // counting and appending must agree with the line rule.
+#include "fuzzcheck.h"
 #include "dictionary/cp932.h"
 #include "dictionary/dictionaryfile.h"
 #include "dictionary/shownpiece.h"
@@ -19,20 +20,10 @@ namespace {
 using tamberlo::ErrorKind;
 using tamberlo::RuntimeError;
 
-// One scratch dictionary for the whole run, removed at exit.
 const std::string &scratchFile()
 {
-    static const TempFolder folder("tamberlo-fuzz");
-    static const std::string file = folder.file("d.tmb");
+    static const std::string file = scratch().file("d.tmb");
     return file;
-}
-
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_reader: %s\n", what);
-        std::abort();
-    }
 }
 
 // What an operation gave, a value or a run-time error, in a form that compares.

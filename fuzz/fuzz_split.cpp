@@ -1,6 +1,7 @@
 // The drill's splitter, fed a line in chunks, against the plain whole-line split: the same pieces,
 // as many as asked for, each cut to the bytes asked for. The whole-line split itself against its
 // definition: its pieces joined with "<>" give the line back, and no piece holds "<>".
+#include "fuzzcheck.h"
 #include "dictionary/entrysplitter.h"
 #include "wholeline.h"
 
@@ -10,16 +11,9 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
-
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_split: %s\n", what);
-        std::abort();
-    }
-}
 
 } // namespace
 
@@ -53,5 +47,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (std::string &piece : expected)
         piece.resize(std::min(piece.size(), keep));
     check(splitter.finish() == expected, "streamed pieces differ from the whole line's");
+    // Every run of every piece, to whoever looks.
+    std::vector<std::string> runs;
+    tamberlo::EntrySplitter each(0, 0, [&](std::size_t piece, std::string_view run) {
+        runs.resize(std::max(runs.size(), piece + 1));
+        runs[piece] += run;
+    });
+    for (std::size_t at = 0; at < line.size(); at += chunk)
+        each.take(std::string_view(line).substr(at, chunk));
+    check(each.count() == pieces.size(), "pieces miscounted");
+    check(each.finish().empty(), "pieces kept where none were asked for");
+    runs.resize(pieces.size());
+    check(runs == pieces, "the runs do not make up the pieces");
     return 0;
 }

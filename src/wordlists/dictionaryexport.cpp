@@ -6,6 +6,7 @@
 #include "dictionary/systemreason.h"
 #include "wordlists/record.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <unistd.h>
@@ -14,12 +15,14 @@ namespace tamberlo::wordlists {
 
 namespace {
 
-// A field that would not come back whole unquoted is quoted: one holding the separator, a tab, a
-// quote or a line break, or starting with "#" as a header line would.
+// A field that would not come back whole unquoted is quoted: one holding the separator, a quote or a
+// control character (a tab, a line break), or starting as a header line or another kind of file would.
 void appendField(std::string &out, const std::string &text, char separator)
 {
-    const bool quote = text.find_first_of(std::string("\t\"\r\n") + separator) != std::string::npos ||
-                       text.starts_with('#');
+    const bool quote = text.starts_with('#') || text.starts_with('<') ||
+                       std::any_of(text.begin(), text.end(), [&](char c) {
+                           return c == separator || c == '"' || static_cast<unsigned char>(c) < 0x20;
+                       });
     if (!quote) {
         out += text;
         return;

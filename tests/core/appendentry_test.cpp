@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -109,6 +111,51 @@ INSTANTIATE_TEST_SUITE_P(Rows, AppendAfter, testing::Values(
     AppendRow{"ends_with_lone_lf", "a<>b\n", "a<>b\n\r\n" + DogInuLine},
     AppendRow{"only_lf", "\n", "\n\r\n" + DogInuLine},
     AppendRow{"only_cr", "\r", "\r" + DogInuLine}
+), [](const auto &info) { return info.param.name; });
+
+// Entries appended after a look at the dictionary: under the lock only what came since is read, and
+// pairs that arrived meanwhile are not written again.
+struct SinceRow {
+    std::string name;
+    std::string atLook;
+    std::string meanwhile; // appended by another writer, or, after "=", the whole file replaced
+    std::string after;
+};
+
+std::ostream &operator<<(std::ostream &os, const SinceRow &row) { return os << row.name; }
+
+class AppendSinceALook : public testing::TestWithParam<SinceRow> {};
+
+TEST_P(AppendSinceALook, DropsWhatArrivedAndCountsRight)
+{
+    const SinceRow &row = GetParam();
+    TempDir dir;
+    const std::string path = dir.write("d.tmb", row.atLook);
+    std::vector<std::string> seen;
+    const DictionaryMark mark = readEntryPairs(path, 16, [&](std::string_view w, std::string_view m) {
+        seen.push_back(std::string(w) + "|" + std::string(m));
+    });
+    EXPECT_EQ(mark.lines, countEntries(path));
+    if (row.meanwhile.starts_with("="))
+        writeBytes(dir.file("new"), row.meanwhile.substr(1)), std::filesystem::rename(dir.file("new"), path);
+    else
+        std::ofstream(path, std::ios::app | std::ios::binary) << row.meanwhile;
+    std::vector<EntryBytes> entries{{"cat", "\x94\x4C"}, {"cow", "\x8B\x8D"}};
+    EXPECT_EQ(appendEntries(path, entries, &mark).outcome, AppendOutcome::Appended);
+    EXPECT_EQ(hex(fileBytes(path)), hex(row.after));
+}
+
+const std::string Cat = "cat<>\x94\x4C\r\n";
+const std::string Cow = "cow<>\x8B\x8D\r\n";
+
+INSTANTIATE_TEST_SUITE_P(Rows, AppendSinceALook, testing::Values(
+    SinceRow{"nothing_meanwhile", "a<>b\r\n", "", "a<>b\r\n" + Cat + Cow},
+    SinceRow{"a_pair_arrived", "a<>b\r\n", Cat, "a<>b\r\n" + Cat + Cow},
+    SinceRow{"open_line_completed_meanwhile", "a<>b\r\ncat<>", "\x94\x4C\r\n", "a<>b\r\n" + Cat + Cow},
+    // The LF after the CR the look ended at belongs to that line end.
+    SinceRow{"lf_of_a_cr_lf_meanwhile", "a<>b\r", "\n" + Cat, "a<>b\r\n" + Cat + Cow},
+    SinceRow{"replaced_meanwhile", "a<>b\r\n", "=" + Cow, Cow + Cat},
+    SinceRow{"created_meanwhile", "", Cat + "x", Cat + "x\r\n" + Cow}
 ), [](const auto &info) { return info.param.name; });
 
 TEST(AppendFailure, UnencodableTextLeavesTheFileAlone)

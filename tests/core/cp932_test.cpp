@@ -1,4 +1,5 @@
 #include "dictionary/cp932.h"
+#include "dictionary/textdecoder.h"
 #include "dictionary/utf8.h"
 
 #include "tempdir.h"
@@ -151,6 +152,47 @@ INSTANTIATE_TEST_SUITE_P(Invalid, Decode, testing::Values(
     // 0xAD, cut loose from the unassigned cell 0x81AD, is a half-width katakana of its own.
     DecodeRow{"unassigned_cell", "\x81\xAD\x8C\xA2", "\uFFFD\uFF6D犬"},
     DecodeRow{"unassigned_lead_then_pair", "\x85\x8C\xA2", "\uFFFD犬"}
+), [](const auto &info) { return info.param.name; });
+
+// The one decoder, for every encoding a word list comes in, fed in chunks of every size: a character
+// cut by a chunk's end is whole all the same, and what is not valid costs only its own code unit.
+struct StreamRow {
+    std::string name;
+    Encoding encoding;
+    std::string bytes;
+    std::string text;
+};
+
+std::ostream &operator<<(std::ostream &os, const StreamRow &row) { return os << row.name; }
+
+class Stream : public testing::TestWithParam<StreamRow> {};
+
+TEST_P(Stream, SameTextWhereverTheChunksEnd)
+{
+    const StreamRow &row = GetParam();
+    for (std::size_t chunk = 1; chunk <= row.bytes.size() + 1; ++chunk) {
+        TextDecoder decoder(row.encoding);
+        std::string text;
+        for (std::size_t at = 0; at < row.bytes.size(); at += chunk)
+            decoder.feed(std::string_view(row.bytes).substr(at, chunk), text);
+        decoder.finish(text);
+        EXPECT_EQ(hex(text), hex(row.text)) << "chunks of " << chunk;
+        EXPECT_EQ(decoder.sawInvalid(), row.text.find("\uFFFD") != std::string::npos);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Stream, testing::Values(
+    StreamRow{"cp932", Encoding::Cp932, "a\x8C\xA2\x83\x41", "a犬ア"},
+    StreamRow{"cp932_lead_at_end", Encoding::Cp932, "\x8C\xA2\x8C", "犬\uFFFD"},
+    StreamRow{"utf8", Encoding::Utf8, "a犬🐦", "a犬🐦"},
+    StreamRow{"utf8_cut_at_end", Encoding::Utf8, "a\xE7\x8A", "a\uFFFD\uFFFD"},
+    // glibc's iconv would pass these old forms and values past U+10FFFF through as text.
+    StreamRow{"utf8_beyond_unicode", Encoding::Utf8, "\xF4\x90\x80\x80\xF8\x88x", "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDx"},
+    StreamRow{"utf8_surrogate", Encoding::Utf8, "\xED\xA0\x80z", "\uFFFD\uFFFD\uFFFDz"},
+    StreamRow{"utf16le_pair", Encoding::Utf16Le, "=\xD8&\xDC" "a\0"s, "🐦a"},
+    StreamRow{"utf16le_lone_low", Encoding::Utf16Le, "&\xDC" "a\0"s, "\uFFFDa"},
+    StreamRow{"utf16le_odd_byte_at_end", Encoding::Utf16Le, "a\0b"s, "a\uFFFD"},
+    StreamRow{"utf16be", Encoding::Utf16Be, "\0a\x72\xAC"s, "a犬"}
 ), [](const auto &info) { return info.param.name; });
 
 struct EncodeRow {

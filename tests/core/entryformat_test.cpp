@@ -45,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(Refused, CheckNewEntry, testing::Values(
     CheckRow{"emoji", "smile", "😀", EntryCheck::NotStorable},
     CheckRow{"replacement_character_of_a_lone_surrogate", "a\uFFFDb", "x", EntryCheck::NotStorable},
     CheckRow{"line_feed_in_word", "a\nb", "x", EntryCheck::NotStorable},
-    CheckRow{"carriage_return_in_meaning", "a", "x\ry", EntryCheck::NotStorable}
+    CheckRow{"carriage_return_in_meaning", "a", "x\ry", EntryCheck::NotStorable},
+    CheckRow{"nul_no_label_shows", std::string("a\0b", 3), "x", EntryCheck::NotStorable}
 ), [](const auto &info) { return info.param.name; });
 
 using Pieces = std::vector<std::string>;

@@ -79,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, Check, testing::Values(
     Row{"second_separator_and_empty_word_warned", "<>b<>c\r\n",
         {"1 警告: 「<>」が2つ以上あります（暗記では2つ目の「<>」から後は表示されません）", "1 警告: 語が空です"}, 0},
     // Quoted where a field would not come back whole.
-    Row{"quoted_as_rfc4180", "#a<>\"b\" c\r\nt\tu<>v\r\n", {}, 0, "\"#a\"\t\"\"\"b\"\" c\"\n\"t\tu\"\tv\n"}
+    Row{"quoted_as_rfc4180", "#a<>\"b\" c\r\nt\tu<>v\r\n<?xml<>PK\x03\x04\r\n", {}, 0,
+        "\"#a\"\t\"\"\"b\"\" c\"\n\"t\tu\"\tv\n\"<?xml\"\t\"PK\x03\x04\"\n"}
 ), [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Export, NothingWrittenWithALineThatCannotComeBack)
