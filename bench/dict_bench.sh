@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tamberlo-dict on a full dictionary (32767 entries, the dictionary benchmark's own) and on 1 GiB
-# sources: wall and processor time per command (median of 11 runs, process start-up included), and
-# the peak memory (ru_maxrss) of each 1 GiB run.
+# sources: wall and processor time per command (median of 11 runs, process start-up included), the
+# peak memory (ru_maxrss) of each 1 GiB run, and how long an import holds the dictionary's lock, as
+# another process waiting for it sees it.
 # Usage: bench/dict_bench.sh TAMBERLO_DICT DICTIONARY_BENCH
 set -euo pipefail
 tool=$(realpath "${1:?usage: bench/dict_bench.sh TAMBERLO_DICT DICTIONARY_BENCH}")
@@ -17,9 +18,10 @@ iconv -f UTF-8 -t CP932 "$tmp/full-utf8.csv" >"$tmp/full.csv"
 truncate -s 1G "$tmp/nul.txt"
 # 1 GiB of whole lines: 56,512,727 lines of 19 bytes.
 (yes 'vocabulary,meaning' || true) | head -n 56512727 >"$tmp/lines.csv"
+printf 'vocabulary<>meaning\r\n' >"$tmp/known.tmb"
 
 /usr/bin/python3 - "$tool" "$tmp" <<'PY'
-import os, resource, statistics, subprocess, sys, time
+import fcntl, os, resource, statistics, subprocess, sys, time
 tool, tmp = sys.argv[1], sys.argv[2]
 
 def run(args, before=None):
@@ -44,6 +46,31 @@ cases = [
     ("check", ["check", f"{tmp}/full.tmb"], None),
     ("export (TSV)", ["export", f"{tmp}/full.tmb", f"{tmp}/out.tsv"], None),
 ]
+def lock_held(args, dictionary, before):
+    before()
+    fd = os.open(dictionary, os.O_RDONLY)
+    p = subprocess.Popen([tool] + args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    longest = 0.0
+    while p.poll() is None:
+        try:
+            fcntl.flock(fd, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        except BlockingIOError:
+            t0 = time.perf_counter()
+            fcntl.flock(fd, fcntl.LOCK_EX)
+            longest = max(longest, time.perf_counter() - t0)
+        fcntl.flock(fd, fcntl.LOCK_UN)
+    os.close(fd)
+    return p.returncode, longest * 1000
+
+def fresh(path):
+    return lambda: open(path, "w").close()
+
+print("the longest hold of the dictionary's lock, as another process waits for it (of 5 runs)")
+for name, args, dictionary, before in [
+        ("import of 32767 new entries", ["import", f"{tmp}/full.csv", new], new, fresh(new)),
+        ("import of 1 GiB of pairs all there", ["import", f"{tmp}/lines.csv", f"{tmp}/known.tmb"], f"{tmp}/known.tmb", lambda: None)]:
+    runs = [lock_held(args, dictionary, before) for _ in range(5)]
+    print(f"{name:44} {max(r[1] for r in runs):6.2f} ms  exit {runs[0][0]}")
 print("32767 entries, median of 11 runs (process start-up included)")
 print(f"{'command':44} {'wall':>9} {'cpu':>9}  exit")
 for name, args, before in cases:
@@ -70,6 +97,7 @@ PY
 echo "1 GiB sources"
 peak "import, one 1 GiB line of NUL bytes" "$tool" import "$tmp/nul.txt" "$tmp/a.tmb"
 peak "import, 1 GiB of CSV lines (past the limit)" "$tool" import "$tmp/lines.csv" "$tmp/b.tmb"
+peak "import, 1 GiB of CSV lines all there" "$tool" import "$tmp/lines.csv" "$tmp/known.tmb"
 peak "the same from standard input (a pipe)" sh -c 'cat "$2" | exec "$0" import - "$1"' "$tool" "$tmp/c.tmb" "$tmp/lines.csv"
 peak "check, one 1 GiB line" "$tool" check "$tmp/nul.txt"
 peak "check, 1 GiB of LF lines" "$tool" check "$tmp/lines.csv"

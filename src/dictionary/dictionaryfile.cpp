@@ -326,7 +326,7 @@ AppendResult appendEntries(const std::string &path, std::vector<EntryBytes> &ent
     constexpr std::size_t chunk = 1 << 20;
     bool ok = true;
     for (const EntryBytes &entry : entries) {
-        pending += composeEntryLine(entry.word, entry.meaning);
+        appendEntryLine(pending, entry.word, entry.meaning);
         if (ok && pending.size() >= chunk) {
             ok = writer.write(pending);
             pending.clear();

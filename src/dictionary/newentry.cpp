@@ -5,6 +5,7 @@
 #include "dictionary/linerule.h"
 #include "dictionary/utf8.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tamberlo {
@@ -13,20 +14,24 @@ std::string composeEntryLine(std::string_view word, std::string_view meaning)
 {
     std::string line;
     line.reserve(word.size() + EntrySeparator.size() + meaning.size() + LineEnd.size());
-    line += word;
-    line += EntrySeparator;
-    line += meaning;
-    line += LineEnd;
+    appendEntryLine(line, word, meaning);
     return line;
+}
+
+void appendEntryLine(std::string &out, std::string_view word, std::string_view meaning)
+{
+    out.append(word).append(EntrySeparator).append(meaning).append(LineEnd);
 }
 
 TextFault textFault(std::string_view text)
 {
     if (const std::size_t at = text.find(EntrySeparator); at != std::string_view::npos)
         return {TextFault::Separator, at};
-    if (const std::size_t at = text.find_first_of("\r\n"); at != std::string_view::npos)
-        return {TextFault::LineBreak, at};
-    if (text.find('\0') == std::string_view::npos && encodeCp932(text).ok())
+    if (const auto at = std::find_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+        at != text.end())
+        return {TextFault::LineBreak, static_cast<std::size_t>(at - text.begin())};
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (text.find('\0') == std::string_view::npos && (ascii || encodeCp932(text).ok()))
         return {};
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t at = i;

@@ -11,6 +11,7 @@ struct Cp932Encoding;
 
 // The bytes a new entry adds to the file: word "<>" meaning CR LF, both already in code page 932.
 std::string composeEntryLine(std::string_view word, std::string_view meaning);
+void appendEntryLine(std::string &out, std::string_view word, std::string_view meaning);
 
 // The first reason a text cannot be one field of an entry that reads back exactly as written.
 struct TextFault {

@@ -1,11 +1,13 @@
 #include "dictionary/textdecoder.h"
 
+#include "dictionary/cp932.h"
 #include "dictionary/utf8.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <memory>
+#include <utility>
 #include <system_error>
 
 namespace tamberlo {
@@ -58,18 +60,29 @@ void TextDecoder::decode(std::string_view bytes, std::string &out, bool last)
 {
     std::string joined;
     if (!m_carry.empty()) {
-        joined = std::move(m_carry) + std::string(bytes);
-        m_carry.clear();
+        joined = std::exchange(m_carry, {}) + std::string(bytes);
         bytes = joined;
     }
     const bool utf16 = m_encoding == Encoding::Utf16Le || m_encoding == Encoding::Utf16Be;
+    const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
     const iconv_t cd = converter(m_encoding);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     const char *in = bytes.data();
     const char *const end = in + bytes.size();
     char buffer[16 * 1024];
     while (in < end) {
-        const char *stop = m_encoding == Encoding::Utf8 ? beyondUnicode(in, end) : end;
+        // ASCII is itself in UTF-8 and code page 932: only the runs between go through iconv.
+        if (!utf16 && ascii(*in)) {
+            const char *const text = std::find_if_not(in, end, ascii);
+            out.append(in, text);
+            in = text;
+            continue;
+        }
+        const char *run = end;
+        if (!utf16)
+            for (run = in; run < end && !ascii(*run);)
+                run += m_encoding == Encoding::Cp932 && isCp932Lead(static_cast<unsigned char>(*run)) && run + 1 < end ? 2 : 1;
+        const char *const stop = m_encoding == Encoding::Utf8 ? beyondUnicode(in, run) : run;
         char *from = const_cast<char *>(in);
         std::size_t left = static_cast<std::size_t>(stop - in);
         int err = 0;
@@ -81,8 +94,8 @@ void TextDecoder::decode(std::string_view bytes, std::string &out, bool last)
             out.append(buffer, static_cast<std::size_t>(to - buffer));
         }
         in = from;
-        if (in == end)
-            break;
+        if (in == run)
+            continue;
         // EINVAL: a character cut by the end of the chunk, to be completed by the next one.
         if (err == EINVAL && !last && stop == end) {
             m_carry.assign(in, end);

@@ -28,18 +28,19 @@ public:
     {
         const std::size_t needed = std::max(m_options.wordField, m_options.meaningField) + 1;
         std::string problem = record.problem;
-        EntryBytes entry;
         if (problem.empty() && record.fields.size() < needed)
             problem = std::to_string(needed) + "列目がありません";
         if (problem.empty())
             problem = checkEntry(record.fields[m_options.wordField], record.fields[m_options.meaningField],
-                                 record.encoding, entry);
+                                 record.encoding, m_entry);
         if (!problem.empty())
             return m_result.problems.add(record.location, std::move(problem));
-        if (known.contains(composeEntryLine(entry.word, entry.meaning)))
+        m_key.clear();
+        appendEntryLine(m_key, m_entry.word, m_entry.meaning);
+        if (known.contains(m_key))
             ++m_result.already;
         else if (++fresh <= m_room)
-            entries.push_back(std::move(entry));
+            entries.push_back(m_entry);
     }
 
     void startOver() override
@@ -53,6 +54,8 @@ private:
     const ImportOptions &m_options;
     ImportResult &m_result;
     long long m_room;
+    EntryBytes m_entry; // reused, so that a list of millions of lines costs no allocation a line
+    std::string m_key;
 };
 
 bool sameFile(int fd, const std::string &path)
