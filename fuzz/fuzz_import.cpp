@@ -4,7 +4,7 @@
 #include "dictionary/dictionaryfile.h"
 #include "dictionary/shownpiece.h"
 #include "fuzzcheck.h"
-#include "wordlists/entrycheck.h"
+#include "wordlists/import.h"
 #include "wordlists/import.h"
 #include "wordlists/source.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wordlists/problems.h"
+#include "wordlists/record.h"
 
 #include <cstddef>
 #include <functional>

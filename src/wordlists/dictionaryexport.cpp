@@ -33,6 +33,7 @@ void appendField(std::string &out, const std::string &text, char separator)
     out += '"';
 }
 
+// Standard output, or a file written beside its name and renamed over it once complete.
 class Output {
 public:
     ~Output()
@@ -45,15 +46,12 @@ public:
     {
         if (path.empty() || path == "-")
             return {};
-        m_path = path;
         m_temporary = path + ".XXXXXX";
-        m_fd = ::mkstemp(m_temporary.data());
-        if (m_fd < 0) {
-            m_temporary.clear();
-            return systemReason(errno);
-        }
+        if ((m_fd = ::mkstemp(m_temporary.data())) < 0)
+            return m_temporary.clear(), systemReason(errno);
         m_file = std::make_unique<File>(m_fd);
-        const mode_t mask = ::umask(0);
+        m_path = path;
+        const mode_t mask = ::umask(0); // mkstemp's 0600 would hide an export from the user's other programs
         ::umask(mask);
         ::fchmod(m_fd, 0666 & ~mask);
         return {};
@@ -62,17 +60,12 @@ public:
     // Writes what is pending once there is enough of it, or all of it.
     void write(std::string &pending, bool all)
     {
-        if (m_error != 0 || (!all && pending.size() < 64 * 1024))
-            return;
-        for (std::size_t done = 0; done < pending.size();) {
+        for (std::size_t done = 0; m_error == 0 && (all || pending.size() >= 64 * 1024) && done < pending.size();) {
             const ssize_t n = retryOnEintr([&] { return ::write(m_fd, pending.data() + done, pending.size() - done); });
-            if (n <= 0) {
-                m_error = n < 0 ? errno : EIO;
-                return;
-            }
-            done += static_cast<std::size_t>(n);
+            m_error = n < 0 ? errno : n == 0 ? EIO : 0;
+            if ((done += static_cast<std::size_t>(std::max<ssize_t>(n, 0))) == pending.size())
+                pending.clear();
         }
-        pending.clear();
     }
 
     // Empty, or why the output could not be completed.
@@ -82,10 +75,9 @@ public:
             m_error = errno;
         if (m_error == 0 && !m_path.empty() && ::rename(m_temporary.c_str(), m_path.c_str()) != 0)
             m_error = errno;
-        if (m_error != 0)
-            return systemReason(m_error);
-        m_temporary.clear();
-        return {};
+        if (m_error == 0)
+            m_temporary.clear();
+        return m_error == 0 ? std::string() : systemReason(m_error);
     }
 
 private:

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "wordlists/dictionarycheck.h"
-#include "wordlists/problems.h"
+#include "wordlists/record.h"
 
 #include <string>
 

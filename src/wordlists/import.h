@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wordlists/problems.h"
+#include "dictionary/dictionaryfile.h"
 #include "wordlists/record.h"
 
 #include <string>
@@ -8,6 +8,11 @@
 namespace tamberlo::wordlists {
 
 class Source;
+
+// The one check of an entry from a word list: what 登録 refuses (see newentry.h), an empty field, and
+// a field longer than MaxFieldCharacters. Why the fields cannot become an entry, in the words the
+// user is shown; else empty, with the entry's code page 932 bytes in `entry`.
+std::string checkEntry(const Field &word, const Field &meaning, const char *encoding, EntryBytes &entry);
 
 struct ImportOptions {
     ReadOptions read;

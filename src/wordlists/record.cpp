@@ -21,3 +21,14 @@ void Field::clear(long long atColumn)
 }
 
 } // namespace tamberlo::wordlists
+
+namespace tamberlo::wordlists {
+
+void ProblemList::add(long long location, std::string reason)
+{
+    if (m_listed.size() < Listed)
+        m_listed.push_back({location, std::move(reason)});
+    ++m_count;
+}
+
+} // namespace tamberlo::wordlists

@@ -8,29 +8,30 @@
 #include <string_view>
 #include <vector>
 
-// What a reader makes of a word list: records of fields, in order, each saying where it came from.
+// What a reader makes of a word list: records of fields, in order, each saying where it came from;
+// and the problems a command lists.
 namespace tamberlo::wordlists {
 
 // The longest word or meaning taken, in characters: the drill shows 80, and a field far longer is a
 // column that went astray (a stray quote swallowing lines), not a meaning.
 inline constexpr std::size_t MaxFieldCharacters = 256;
 
-// One field as read, in UTF-8. Only what a check can need of its text is kept, so a field of any
-// length costs the same memory.
+// One field as read, in UTF-8, of which only what a check can need is kept: a field of any length
+// costs the same memory.
 struct Field {
     std::string text;           // its first MaxFieldCharacters + 1 characters at least
     std::size_t characters = 0; // of the whole field
-    long long column = 0;       // of the text's first character on its source line; 0 where there are no lines
+    long long column = 0;       // of the text's first character on its line; 0 where there are no lines
 
     void append(std::string_view utf8);
     void clear(long long atColumn = 0);
 };
 
 struct Record {
-    long long location = 0;    // the source line it starts on, or its number where there are no lines
+    long long location = 0;    // the line it starts on, or its number where there are no lines
     std::vector<Field> fields; // the first ReadOptions::keptFields of them at most
     std::string problem;       // why it could not be read whole, or empty
-    const char *encoding = ""; // the name its bytes were decoded by, for a byte not valid there
+    const char *encoding = ""; // what its bytes were decoded as, to name a byte not valid there
 };
 
 enum class Separator { Entry, Tab, Comma };
@@ -56,6 +57,27 @@ public:
     virtual ~Reader() = default;
     // Reads the whole source into `sink`: empty, or why the source could not be read.
     virtual std::string read(RecordSink &sink) = 0;
+};
+
+struct Problem {
+    long long location;
+    std::string reason;
+};
+
+// What a command found wrong: the first few to be listed, as compilers list theirs, and a count of
+// all, so that a file of a million bad lines costs no more than one of twenty.
+class ProblemList {
+public:
+    static constexpr std::size_t Listed = 20;
+
+    void add(long long location, std::string reason);
+    void clear() { *this = {}; }
+    const std::vector<Problem> &listed() const { return m_listed; }
+    long long count() const { return m_count; }
+
+private:
+    std::vector<Problem> m_listed;
+    long long m_count = 0;
 };
 
 } // namespace tamberlo::wordlists

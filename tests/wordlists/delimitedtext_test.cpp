@@ -3,7 +3,7 @@
 // that is no word list is taken for.
 #include "tempdir.h"
 #include "wordlists/delimitedtext.h"
-#include "wordlists/entrycheck.h"
+#include "wordlists/import.h"
 #include "wordlists/source.h"
 
 #include <gtest/gtest.h>
