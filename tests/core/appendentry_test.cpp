@@ -6,6 +6,7 @@
 #include "dictionary/systemreason.h"
 #include "tempdir.h"
 #include "wholeline.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,6 @@ using namespace tamberlo;
 namespace {
 
 const std::string DogInuLine = "dog<>\x8C\xA2\r\n";
-
 
 TEST(AppendEntry, DogInuIsByteExact)
 {
@@ -83,12 +83,7 @@ struct AppendRow {
     std::string after;
 };
 
-std::ostream &operator<<(std::ostream &os, const AppendRow &row) { return os << row.name; }
-
-class AppendAfter : public testing::TestWithParam<AppendRow> {
-protected:
-    TempDir dir;
-};
+class AppendAfter : public RowInFolder<AppendRow> {};
 
 // The earlier last entry must never be glued to the new one.
 TEST_P(AppendAfter, KeepsEveryEarlierLine)
@@ -111,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, AppendAfter, testing::Values(
     AppendRow{"ends_with_lone_lf", "a<>b\n", "a<>b\n\r\n" + DogInuLine},
     AppendRow{"only_lf", "\n", "\n\r\n" + DogInuLine},
     AppendRow{"only_cr", "\r", "\r" + DogInuLine}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 // Entries appended after a look at the dictionary: under the lock only what came since is read, and
 // pairs that arrived meanwhile are not written again.
@@ -121,8 +116,6 @@ struct SinceRow {
     std::string meanwhile; // appended by another writer, or, after "=", the whole file replaced
     std::string after;
 };
-
-std::ostream &operator<<(std::ostream &os, const SinceRow &row) { return os << row.name; }
 
 class AppendSinceALook : public testing::TestWithParam<SinceRow> {};
 
@@ -156,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, AppendSinceALook, testing::Values(
     SinceRow{"lf_of_a_cr_lf_meanwhile", "a<>b\r", "\n" + Cat, "a<>b\r\n" + Cat + Cow},
     SinceRow{"replaced_meanwhile", "a<>b\r\n", "=" + Cow, Cow + Cat},
     SinceRow{"created_meanwhile", "", Cat + "x", Cat + "x\r\n" + Cow}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 TEST(AppendFailure, UnencodableTextLeavesTheFileAlone)
 {
@@ -236,12 +229,7 @@ struct RefusalRow {
     bool asNobody = false;
 };
 
-std::ostream &operator<<(std::ostream &os, const RefusalRow &row) { return os << row.name; }
-
-class AppendRefusal : public testing::TestWithParam<RefusalRow> {
-protected:
-    TempDir dir;
-};
+class AppendRefusal : public RowInFolder<RefusalRow> {};
 
 TEST_P(AppendRefusal, NamesTheReasonAndWritesNothing)
 {
@@ -275,15 +263,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, AppendRefusal, testing::Values(
                    ::chmod(d.write("ro.tmb", "a<>b\r\n").c_str(), 0444);
                    return std::string("ro.tmb");
                }, "アクセスが許可されていません", true}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 struct FullRow {
     std::string name;
     std::string before;
     AppendOutcome outcome;
 };
-
-std::ostream &operator<<(std::ostream &os, const FullRow &row) { return os << row.name; }
 
 std::string linesOf(int count)
 {
@@ -293,10 +279,7 @@ std::string linesOf(int count)
     return bytes;
 }
 
-class AppendToFullDictionary : public testing::TestWithParam<FullRow> {
-protected:
-    TempDir dir;
-};
+class AppendToFullDictionary : public RowInFolder<FullRow> {};
 
 // Counted from the file as it is when the lock is held, not from what a window counted earlier.
 TEST_P(AppendToFullDictionary, RefusedWithoutWriting)
@@ -316,7 +299,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, AppendToFullDictionary, testing::Values(
     FullRow{"full", linesOf(32767), AppendOutcome::DictionaryFull},
     FullRow{"full_with_open_last_line", linesOf(32766) + "tail", AppendOutcome::DictionaryFull},
     FullRow{"past_full", linesOf(32768), AppendOutcome::DictionaryFull}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 // A file size limit makes the kernel refuse or cut short a write to an ordinary file, even for root.
 class FileSizeLimit {
@@ -348,12 +331,7 @@ struct WriteFailureRow {
     rlim_t limit; // bytes the file may grow to
 };
 
-std::ostream &operator<<(std::ostream &os, const WriteFailureRow &row) { return os << row.name; }
-
-class AppendWriteFailure : public testing::TestWithParam<WriteFailureRow> {
-protected:
-    TempDir dir;
-};
+class AppendWriteFailure : public RowInFolder<WriteFailureRow> {};
 
 TEST_P(AppendWriteFailure, FileIsExactlyAsItWas)
 {
@@ -376,7 +354,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, AppendWriteFailure, testing::Values(
     WriteFailureRow{"cut_short", "a<>b\r\n", 9},
     WriteFailureRow{"cut_short_after_added_line_end", "a<>b", 6},
     WriteFailureRow{"cut_short_in_empty_file", "", 3}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 TEST(AppendWriteFailure, RefusedWriteNamesTheSystemReason)
 {
@@ -411,8 +389,6 @@ struct FlushRow {
     std::string after;
 };
 
-std::ostream &operator<<(std::ostream &os, const FlushRow &row) { return os << row.name; }
-
 class AppendFlush : public testing::TestWithParam<FlushRow> {};
 
 // A save is done once flushed: a failed flush is reported and its bytes taken back, except where
@@ -433,7 +409,7 @@ TEST_P(AppendFlush, FailureIsReportedAndTakenBack)
 INSTANTIATE_TEST_SUITE_P(Rows, AppendFlush, testing::Values(
     FlushRow{"io_error", EIO, AppendOutcome::NotWritten, "a<>b\r\n"},
     FlushRow{"cannot_flush_here", EINVAL, AppendOutcome::Appended, "a<>b\r\n" + DogInuLine}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 // Another program that appends without the lock, just as a write of ours is refused: its bytes stay,
 // and so do ours before them, as the report says.

@@ -3,6 +3,7 @@
 #include "dictionary/utf8.h"
 
 #include "tempdir.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -114,8 +115,6 @@ struct DecodeRow {
     std::string text;
 };
 
-std::ostream &operator<<(std::ostream &os, const DecodeRow &row) { return os << row.name; }
-
 class Decode : public testing::TestWithParam<DecodeRow> {};
 
 TEST_P(Decode, Gives)
@@ -138,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(Valid, Decode, testing::Values(
     DecodeRow{"ibm_extension", "\xFA\x40\xFC\x4B", "\u2170\u9ED1"},
     DecodeRow{"user_defined_area", "\xF0\x40", "\uE000"},
     DecodeRow{"halfwidth_katakana", "\xB1\xDF", "ｱﾟ"}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 INSTANTIATE_TEST_SUITE_P(Invalid, Decode, testing::Values(
     DecodeRow{"byte_80", "a\x80z", "a\uFFFDz"},
@@ -152,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(Invalid, Decode, testing::Values(
     // 0xAD, cut loose from the unassigned cell 0x81AD, is a half-width katakana of its own.
     DecodeRow{"unassigned_cell", "\x81\xAD\x8C\xA2", "\uFFFD\uFF6D犬"},
     DecodeRow{"unassigned_lead_then_pair", "\x85\x8C\xA2", "\uFFFD犬"}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 // The one decoder, for every encoding a word list comes in, fed in chunks of every size: a character
 // cut by a chunk's end is whole all the same, and what is not valid costs only its own code unit.
@@ -162,8 +161,6 @@ struct StreamRow {
     std::string bytes;
     std::string text;
 };
-
-std::ostream &operator<<(std::ostream &os, const StreamRow &row) { return os << row.name; }
 
 class Stream : public testing::TestWithParam<StreamRow> {};
 
@@ -193,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, Stream, testing::Values(
     StreamRow{"utf16le_lone_low", Encoding::Utf16Le, "&\xDC" "a\0"s, "\uFFFDa"},
     StreamRow{"utf16le_odd_byte_at_end", Encoding::Utf16Le, "a\0b"s, "a\uFFFD"},
     StreamRow{"utf16be", Encoding::Utf16Be, "\0a\x72\xAC"s, "a犬"}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 struct EncodeRow {
     std::string name;
@@ -201,8 +198,6 @@ struct EncodeRow {
     std::string bytes;
     std::vector<char32_t> unencodable;
 };
-
-std::ostream &operator<<(std::ostream &os, const EncodeRow &row) { return os << row.name; }
 
 class Encode : public testing::TestWithParam<EncodeRow> {};
 
@@ -233,6 +228,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, Encode, testing::Values(
     EncodeRow{"truncated_utf8", "\xE7\x8A", "", {U'\uFFFD', U'\uFFFD'}},
     EncodeRow{"overlong_slash", "\xC0\xAF", "", {U'\uFFFD', U'\uFFFD'}},
     EncodeRow{"surrogate", "\xED\xA0\x80", "", {U'\uFFFD', U'\uFFFD', U'\uFFFD'}}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 } // namespace

@@ -1,6 +1,7 @@
 // The existence test with wildcards, as the main menu asks it before creating a dictionary.
 #include "dictionary/dictionaryexists.h"
 #include "tempdir.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,6 @@ struct ExistsRow {
     std::string path;
     bool exists;
 };
-
-std::ostream &operator<<(std::ostream &os, const ExistsRow &row) { return os << row.name; }
 
 class Exists : public testing::TestWithParam<ExistsRow> {
 protected:
@@ -70,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, Exists, testing::Values(
     ExistsRow{"wildcard_in_folder_is_literal", "lit*/y.tmb", false},
     ExistsRow{"literal_star_folder", "lit*/x.tmb", true},
     ExistsRow{"wildcard_in_folder_and_name", "lit*/?.tmb", true}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 TEST(ExistsAbsolute, AbsolutePathAndRootFolder)
 {

@@ -5,6 +5,7 @@
 #include "dictionary/systemreason.h"
 #include "tempdir.h"
 #include "wholeline.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -32,14 +33,9 @@ struct LineRow {
     std::vector<std::string> lines; // what reading entry 1, 2, ... gives back (UTF-8)
 };
 
-std::ostream &operator<<(std::ostream &os, const LineRow &row) { return os << row.name; }
-
 std::string rowName(const testing::TestParamInfo<LineRow> &info) { return info.param.name; }
 
-class LineRule : public testing::TestWithParam<LineRow> {
-protected:
-    TempDir dir;
-};
+class LineRule : public RowInFolder<LineRow> {};
 
 TEST_P(LineRule, CountsAndReadsEveryLine)
 {
@@ -149,12 +145,7 @@ struct ShownRow {
     std::vector<std::string> pieces;
 };
 
-std::ostream &operator<<(std::ostream &os, const ShownRow &row) { return os << row.name; }
-
-class ReadEntryPieces : public testing::TestWithParam<ShownRow> {
-protected:
-    TempDir dir;
-};
+class ReadEntryPieces : public RowInFolder<ShownRow> {};
 
 TEST_P(ReadEntryPieces, AsTheWholeLineSplitAndCutGivesThem)
 {
@@ -195,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, ReadEntryPieces, testing::Values(
     ShownRow{"separator_across_blocks", FillToBlockEnd + "abcde<>f\r\n", 2, {"abcde", "f"}},
     ShownRow{"lt_ends_a_block_as_text", FillToBlockEnd + "abcde<f<>g<>h\r\n", 2, {"abcde<f", "g"}},
     ShownRow{"lt_ends_a_block_before_separator", FillToBlockEnd + "abcde<<>f", 2, {"abcde<", "f"}}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 // A gigabyte line is read in a child, whose peak memory starts afresh: keeping either piece whole
 // would cost half a gigabyte.
@@ -228,7 +219,6 @@ TEST(ReadEntryPiecesOfAHugeLine, KeepOnlyWhatIsShown)
 }
 
 // ---- failures ----
-
 
 TEST(FileOperationFailure, MissingFileIsNotFound)
 {

@@ -2,6 +2,7 @@
 #include "dictionary/newentry.h"
 #include "dictionary/shownpiece.h"
 #include "caught.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +22,6 @@ struct CheckRow {
     EntryCheck check;
 };
 
-std::ostream &operator<<(std::ostream &os, const CheckRow &row) { return os << row.name; }
-
 class CheckNewEntry : public testing::TestWithParam<CheckRow> {};
 
 TEST_P(CheckNewEntry, Gives)
@@ -34,7 +33,7 @@ TEST_P(CheckNewEntry, Gives)
 INSTANTIATE_TEST_SUITE_P(Accepted, CheckNewEntry, testing::Values(
     CheckRow{"dog_inu", "dog", "犬", EntryCheck::Ok},
     CheckRow{"lone_brackets", "<a>", ">b<", EntryCheck::Ok}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 // Which characters code page 932 holds is the encoder's table; a character it lacks is refused.
 // Refused in this order: a separator, then a character that cannot be stored.
@@ -47,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(Refused, CheckNewEntry, testing::Values(
     CheckRow{"line_feed_in_word", "a\nb", "x", EntryCheck::NotStorable},
     CheckRow{"carriage_return_in_meaning", "a", "x\ry", EntryCheck::NotStorable},
     CheckRow{"nul_no_label_shows", std::string("a\0b", 3), "x", EntryCheck::NotStorable}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 using Pieces = std::vector<std::string>;
 
@@ -57,8 +56,6 @@ struct PieceRow {
     std::size_t index;
     std::string piece;
 };
-
-std::ostream &operator<<(std::ostream &os, const PieceRow &row) { return os << row.name; }
 
 class EntryPiece : public testing::TestWithParam<PieceRow> {};
 
@@ -74,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, EntryPiece, testing::Values(
     PieceRow{"meaning_is_the_second_of_three", {"a", "b", "c"}, 1, "b"},
     PieceRow{"empty_meaning", {"a", ""}, 1, ""},
     PieceRow{"word_of_a_line_without_separator", {"dog"}, 0, "dog"}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 // A missing piece names the file, the entry and what is wrong with its line.
 TEST(EntryPieceFailure, NoSeparator)

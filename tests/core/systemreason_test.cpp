@@ -1,4 +1,5 @@
 #include "dictionary/systemreason.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,6 @@ struct ReasonRow {
     int err;
     std::string japanese;
 };
-
-std::ostream &operator<<(std::ostream &os, const ReasonRow &row) { return os << row.name; }
 
 class SystemReason : public testing::TestWithParam<ReasonRow> {};
 
@@ -38,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SystemReason, testing::Values(
     ReasonRow{"running_program", ETXTBSY, "実行中のプログラムが使っているファイルです"},
     // Only an append that finds the lock held says another program is using the dictionary.
     ReasonRow{"would_block", EAGAIN, "いまは使えません。少し待ってからやり直してください"}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 TEST(SystemReasonOther, IsTheSystemsTextAlone)
 {

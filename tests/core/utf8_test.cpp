@@ -1,6 +1,7 @@
 #include "dictionary/utf8.h"
 
 #include "tempdir.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +14,6 @@ struct Utf8Row {
     std::string bytes;
     std::string sanitized;
 };
-
-std::ostream &operator<<(std::ostream &os, const Utf8Row &row) { return os << row.name; }
 
 class Sanitized : public testing::TestWithParam<Utf8Row> {};
 
@@ -36,7 +35,7 @@ INSTANTIATE_TEST_SUITE_P(Valid, Sanitized, testing::Values(
     Utf8Row{"uffff", "\xEF\xBF\xBF", "\xEF\xBF\xBF"},
     Utf8Row{"u10000", "\xF0\x90\x80\x80", "\xF0\x90\x80\x80"},
     Utf8Row{"u10ffff", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 INSTANTIATE_TEST_SUITE_P(Invalid, Sanitized, testing::Values(
     Utf8Row{"stray_continuation", "\x80", R},
@@ -49,6 +48,6 @@ INSTANTIATE_TEST_SUITE_P(Invalid, Sanitized, testing::Values(
     Utf8Row{"lead_f8", "\xF8\x90\x80\x80", R + R + R + R},
     Utf8Row{"cut_short_keeps_what_follows", "\xE7\x8A" "a", R + R + "a"},
     Utf8Row{"no_continuation", "\xC3(", R + "("}
-), [](const auto &info) { return info.param.name; });
+), RowName);
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "wordlists/delimitedtext.h"
 #include "wordlists/import.h"
 #include "wordlists/source.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,6 @@ struct Row {
     std::vector<std::string> records;
     ReadOptions options = {};
 };
-void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
 
 class Reading : public testing::TestWithParam<Row> {};
 
@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Lists, Reading, testing::Values(
     Row{"header_row_skipped", "word,meaning\ndog,犬\n", {"2 dog|犬"}, withHeader()},
     // Read as UTF-8 until the byte that is not, then read again: what was found is said once.
     Row{"code_page_932_found_late", "a,1\n,x\nb,\x8C\xA2\n", {"1 a|1", "2 !語が空です", "3 b|犬"}}
-), [](const auto &info) { return std::string(info.param.name); });
+), RowName);
 
 INSTANTIATE_TEST_SUITE_P(Refusals, Reading, testing::Values(
     Row{"unencodable_named_with_column", "\nsay,café\n", {"2 !意味にコードページ932で表せない文字があります: U+00E9 é（8列目）"}},
@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Refusals, Reading, testing::Values(
     Row{"utf8_cut_short_at_the_end", "\xEF\xBB\xBF" "dog,\xE7\x8A", {"1 !意味にUTF-8として読めないバイトがあります（5列目）"}},
     Row{"nul_character", std::string("a\0b,x\n", 6), {"1 !語にNUL文字があります（2列目）"}, inEncoding(Encoding::Utf8)},
     Row{"quote_never_closed", "\"a,b\nc,d\n", {"1 !引用符「\"」が閉じられないままファイルが終わっています"}}
-), [](const auto &info) { return std::string(info.param.name); });
+), RowName);
 
 // Said once, before any line: what the source looks like instead.
 INSTANTIATE_TEST_SUITE_P(NotWordLists, Reading, testing::Values(
@@ -130,6 +130,6 @@ INSTANTIATE_TEST_SUITE_P(NotWordLists, Reading, testing::Values(
     Row{"xml", "\xEF\xBB\xBF\n<?xml version=\"1.0\"?>\n<kvtml/>\n", {"refused: 単語リストではなくXMLファイルのようです"}},
     Row{"binary", std::string("\x7F" "ELF\2\1\1\0\0\0\0\0", 12),
         {"refused: 単語リストではなくバイナリデータのようです（NULバイトがあります。テキストなら --encoding で文字コードを指定してください）"}}
-), [](const auto &info) { return std::string(info.param.name); });
+), RowName);
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "tempdir.h"
 #include "wordlists/dictionarycheck.h"
 #include "wordlists/dictionaryexport.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,6 @@ struct Row {
     long long errors;
     std::string exported = {}; // as TSV, with --skip-bad
 };
-void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
 
 class Check : public testing::TestWithParam<Row> {};
 
@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, Check, testing::Values(
     // Quoted where a field would not come back whole.
     Row{"quoted_as_rfc4180", "#a<>\"b\" c\r\nt\tu<>v\r\n<?xml<>PK\x03\x04\r\n", {}, 0,
         "\"#a\"\t\"\"\"b\"\" c\"\n\"t\tu\"\tv\n\"<?xml\"\t\"PK\x03\x04\"\n"}
-), [](const auto &info) { return std::string(info.param.name); });
+), RowName);
 
 TEST(Export, NothingWrittenWithALineThatCannotComeBack)
 {

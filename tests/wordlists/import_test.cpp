@@ -4,6 +4,7 @@
 #include "tempdir.h"
 #include "wordlists/import.h"
 #include "wordlists/source.h"
+#include "rows.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,6 @@ struct Row {
     std::string after; // the dictionary's bytes afterwards
     bool skipBad = false;
 };
-void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
 
 class Import : public testing::TestWithParam<Row> {};
 
@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, Import, testing::Values(
     Row{"full_dictionary_all_there_is_done", lines(1, MaxEntries), "w1,m\n", ImportResult::Done, 0, 1, lines(1, MaxEntries)},
     Row{"past_the_limit_nothing_written", lines(1, MaxEntries - 1), "a,b\nc,d\n", ImportResult::DictionaryFull, 0, 0,
         lines(1, MaxEntries - 1)}
-), [](const auto &info) { return std::string(info.param.name); });
+), RowName);
 
 TEST(ImportRuns, RunTwiceAddsNothingTheSecondTime)
 {
