@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <utility>
 
-// POSIX file handling shared by the dictionary operations (not part of the core's interface).
+// POSIX file handling, for the dictionary operations and the word lists that read and write files too.
 namespace tamberlo {
 
 // Repeats a system call that a signal interrupted before it did anything.

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-// UTF-8 helpers shared inside the dictionary core (not part of its interface).
+// UTF-8 helpers, for the dictionary core and the word lists: texts in memory are UTF-8.
 namespace tamberlo::utf8 {
 
 inline constexpr char32_t Replacement = 0xFFFD;
