@@ -40,7 +40,7 @@ constexpr const char *Help = R"(使い方:
 
 import のオプション:
   --format=text|anki|kvtml                   ファイルの種類を指定します（既定: 中身で判別）
-  --fields=語,意味                           語と意味にするフィールドの番号です（既定: 1,2）
+  --fields=W,M                               語（W）と意味（M）にするフィールドの番号です（既定: 1,2）
   --encoding=utf-8|utf-16le|utf-16be|cp932   文字コードを指定します（既定: 自動判別）
   --separator=tab|comma|'<>'                 区切りを指定します（既定: 最初の行で判別）
   --header                                   最初の行を列の見出しとして飛ばします

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 #include <string_view>
 #include <unistd.h>
 
@@ -190,6 +191,11 @@ std::string unpackPackage(int fd, ScratchFile &file)
 // A collection given as it is, copied so that SQLite can open it by name.
 std::string copyCollection(int fd, ScratchFile &file)
 {
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return systemReason(errno);
+    if (static_cast<std::uint64_t>(st.st_size) > MaxCollectionBytes)
+        return "Ankiのコレクションが大きすぎます（2 GiBまで）";
     std::string chunk(Chunk, '\0');
     for (off_t offset = 0;;) {
         const ssize_t n = retryOnEintr([&] { return ::pread(fd, chunk.data(), chunk.size(), offset); });
