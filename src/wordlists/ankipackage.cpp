@@ -25,11 +25,11 @@ namespace {
 
 // A collection bigger than this is no word list, whatever says so.
 constexpr std::uint64_t MaxCollectionBytes = std::uint64_t{2} << 30;
-// Deflate packs an SQLite file some 2 to 10 times; a bomb packs its zeros a thousand times.
+// Deflate packs a collection's text a few times; a bomb's zeros pack a thousandfold.
 constexpr std::uint64_t MaxExpansion = 64;
-// An entry this small is harmless however well it packed: a nearly empty collection packs well.
+// An entry this small is harmless however well it packed, as a nearly empty collection's pages do.
 constexpr std::uint64_t AnyExpansionBelow = 1 << 20;
-// zstd's window: Anki's level needs 2 MiB, level 19 8 MiB; a frame asking more is refused.
+// zstd's levels up to 19 ask a window of 8 MiB at most; a frame asking past 32 MiB is refused.
 constexpr int MaxZstdWindowLog = 25;
 constexpr std::size_t Chunk = 64 * 1024;
 
