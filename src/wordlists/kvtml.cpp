@@ -15,6 +15,15 @@ namespace tamberlo::wordlists {
 
 namespace {
 
+// Expat 2.9 counts lines and columns in 64 bits and deprecates the calls that do not.
+#if XML_MAJOR_VERSION > 2 || (XML_MAJOR_VERSION == 2 && XML_MINOR_VERSION >= 9)
+unsigned long long lineOf(XML_Parser xml) { return XML_GetCurrentLineNumber64(xml); }
+unsigned long long columnOf(XML_Parser xml) { return XML_GetCurrentColumnNumber64(xml); }
+#else
+unsigned long long lineOf(XML_Parser xml) { return XML_GetCurrentLineNumber(xml); }
+unsigned long long columnOf(XML_Parser xml) { return XML_GetCurrentColumnNumber(xml); }
+#endif
+
 // Where an element stands: only these paths hold words, the rest is read past.
 enum class Node { Other, Root, Identifiers, Entries, Entry, Translation, Text, Expression, ExpressionText };
 
@@ -61,7 +70,7 @@ public:
 private:
     std::string position() const
     {
-        return std::to_string(XML_GetCurrentLineNumber(m_xml)) + "行" + std::to_string(XML_GetCurrentColumnNumber(m_xml) + 1) + "列目";
+        return std::to_string(lineOf(m_xml)) + "行" + std::to_string(columnOf(m_xml) + 1) + "列目";
     }
 
     void refuse(const std::string &reason, bool placed = true)
@@ -129,7 +138,7 @@ private:
 
     void startEntry()
     {
-        m_record.location = static_cast<long long>(XML_GetCurrentLineNumber(m_xml));
+        m_record.location = static_cast<long long>(lineOf(m_xml));
         for (Field &field : m_fields)
             field.clear();
         m_present = 0;
