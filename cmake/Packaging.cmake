@@ -9,7 +9,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 It keeps word lists as plain text dictionary files (.tmb, Shift_JIS),
 lets the user create them, add words to them and run a timed drill.
 The command tamberlo-dict imports word lists (CSV, tab-separated text,
-card program exports; UTF-8, UTF-16 or Shift_JIS) into dictionaries,
+card program exports; UTF-8, UTF-16 or Shift_JIS; Anki packages and
+KWordQuiz or Parley KVTML files) into dictionaries,
 checks a dictionary as the drill reads it and exports it as UTF-8.")
 set(CPACK_PACKAGE_HOMEPAGE_URL ${PROJECT_HOMEPAGE_URL})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -35,6 +35,9 @@ dictionary_bench="$benchdir/dictionary_bench"
 # The dictionary tool on a full dictionary and on 1 GiB sources.
 echo "== dict_bench.sh"
 "$(dirname "$0")/../bench/dict_bench.sh" "$build/src/tamberlo-dict/tamberlo-dict" "$dictionary_bench"
+# Card programs' files against their time and memory targets.
+echo "== cards_bench.sh"
+"$(dirname "$0")/../bench/cards_bench.sh" "$build/src/tamberlo-dict/tamberlo-dict"
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-${FUZZ_SECONDS:-60}}
 build=build-fuzz
-targets=(${FUZZ_TARGETS:-fuzz_reader fuzz_split fuzz_cp932 fuzz_numeric fuzz_import fuzz_check})
+targets=(${FUZZ_TARGETS:-fuzz_reader fuzz_split fuzz_cp932 fuzz_numeric fuzz_import fuzz_check fuzz_package fuzz_kvtml})
 
 # clang's sanitizer and fuzzer runtimes; only this script needs them, so the normal dependencies don't list them.
 need=()

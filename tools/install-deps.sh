@@ -9,6 +9,7 @@ set -euo pipefail
 build=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    libzip-dev libzstd-dev libsqlite3-dev libexpat1-dev
     dpkg-dev file
 )
 run=(fonts-ipafont-gothic fonts-liberation qt6-translations-l10n qt6-wayland)
@@ -16,7 +17,7 @@ tests=(
     libgtest-dev libgmock-dev libbenchmark-dev qt6-base-private-dev
     xvfb xauth xdotool x11-utils imagemagick weston qt6ct
     desktop-file-utils appstream python3 lintian
-    locales
+    locales sqlite3 zstd zip
 )
 
 case ${1:-} in

@@ -3,6 +3,8 @@
 #include "tamberlo-dict/commands.h"
 #include "wordlists/delimitedtext.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -33,7 +35,12 @@ constexpr const char *Help = R"(使い方:
   tamberlo-dict check 辞書                              暗記で表示できない行を一覧にします
   tamberlo-dict export [--csv] 辞書 [出力ファイル]      UTF-8のタブ区切り（またはCSV）で書き出します
 
+元のファイル: CSV・タブ区切りのテキスト、Ankiのパッケージ（.apkg、.colpkg）、KVTML（KWordQuiz、Parley）。
+種類は名前でなく中身で判別します
+
 import のオプション:
+  --format=text|anki|kvtml                   ファイルの種類を指定します（既定: 中身で判別）
+  --fields=W,M                               語（W）と意味（M）にするフィールドの番号です（既定: 1,2）
   --encoding=utf-8|utf-16le|utf-16be|cp932   文字コードを指定します（既定: 自動判別）
   --separator=tab|comma|'<>'                 区切りを指定します（既定: 最初の行で判別）
   --header                                   最初の行を列の見出しとして飛ばします
@@ -45,6 +52,38 @@ export のオプション:
 終了コード: 0 完了、1 内容に問題（ファイル:行: 理由 を表示）、2 使い方やシステムのエラー
 詳しくは man tamberlo-dict
 )";
+
+std::optional<wordlists::Format> formatNamed(const std::string &name)
+{
+    if (name == "text")
+        return wordlists::Format::Text;
+    if (name == "anki")
+        return wordlists::Format::Anki;
+    if (name == "kvtml")
+        return wordlists::Format::Kvtml;
+    return std::nullopt;
+}
+
+// "W,M": the word's and the meaning's fields, counted from 1.
+bool fieldsNamed(std::string_view value, wordlists::ImportOptions &options)
+{
+    // Every field up to the later one is kept for each record: a number past any file's is a typo.
+    constexpr std::size_t MaxField = 1000;
+    std::size_t word = 0;
+    std::size_t meaning = 0;
+    const char *end = value.data() + value.size();
+    const auto [comma, wordError] = std::from_chars(value.data(), end, word);
+    if (wordError != std::errc() || comma == end || *comma != ',')
+        return false;
+    const auto [last, meaningError] = std::from_chars(comma + 1, end, meaning);
+    if (meaningError != std::errc() || last != end || word == 0 || meaning == 0 || word == meaning ||
+        word > MaxField || meaning > MaxField)
+        return false;
+    options.wordField = word - 1;
+    options.meaningField = meaning - 1;
+    options.read.keptFields = std::max(word, meaning);
+    return true;
+}
 
 int usage(const std::string &message)
 {
@@ -107,6 +146,13 @@ int main(int argc, char **argv)
             options.read.separator = wordlists::separatorNamed(value);
             if (!options.read.separator)
                 return usage("知らない区切りです: " + value + "（tab、comma、<>）");
+        } else if (command == "import" && optionValue(args, i, "--format", value)) {
+            options.read.format = formatNamed(value);
+            if (!options.read.format)
+                return usage("知らない種類です: " + value + "（text、anki、kvtml）");
+        } else if (command == "import" && optionValue(args, i, "--fields", value)) {
+            if (!fieldsNamed(value, options))
+                return usage("--fields には語と意味のフィールドの番号を 2,1 のように指定します: " + value);
         } else if (command == "import" && arg == "--header") {
             options.read.header = true;
         } else if ((command == "import" || command == "export") && arg == "--skip-bad") {

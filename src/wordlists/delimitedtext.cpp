@@ -3,6 +3,7 @@
 #include "dictionary/entrysplitter.h"
 #include "dictionary/systemreason.h"
 #include "dictionary/utf8.h"
+#include "wordlists/cardtext.h"
 
 #include <algorithm>
 #include <cctype>
@@ -62,6 +63,9 @@ public:
             if (lineEnd && (m_preamble.empty() || header)) {
                 if (header && header->first == "separator" && !m_separator)
                     m_separator = separatorNamed(header->second);
+                if (header && header->first == "html" && (m_html = header->second == "true"))
+                    for (Field &field : m_fields)
+                        field.room = CardFieldRoom;
                 m_preambleCr = c == '\r';
                 m_preamble.clear();
                 ++m_line;
@@ -199,6 +203,8 @@ private:
                                : count < 2 ? std::string("意味がありません（区切りの") + name + "がありません）"
                                            : std::string();
             m_record.fields.assign(m_fields.begin(), m_fields.begin() + static_cast<std::ptrdiff_t>(std::min(count, m_fields.size())));
+            if (m_html)
+                std::for_each(m_record.fields.begin(), m_record.fields.end(), cleanCardField);
             m_sink.take(m_record);
         }
         m_field = 0;
@@ -218,6 +224,7 @@ private:
     std::string m_preamble; // the line before the separator is known
     bool m_preambleCr = false;
     bool m_headerSkipped = false;
+    bool m_html = false; // "#html:true": fields are a card program's markup
 
     long long m_line = 1;
     long long m_column = 0; // characters of the current line so far

@@ -68,9 +68,12 @@ public:
     void take(const Record &record) override
     {
         const std::size_t needed = std::max(m_options.wordField, m_options.meaningField) + 1;
+        const auto empty = [&](std::size_t field) { return field >= record.fields.size() || record.fields[field].characters == 0; };
+        if (record.blankWhenEmpty && empty(m_options.wordField) && empty(m_options.meaningField))
+            return;
         std::string problem = record.problem;
         if (problem.empty() && record.fields.size() < needed)
-            problem = std::to_string(needed) + "列目がありません";
+            problem = std::to_string(needed) + "番目のフィールドがありません";
         if (problem.empty())
             problem = checkEntry(record.fields[m_options.wordField], record.fields[m_options.meaningField],
                                  record.encoding, m_entry);

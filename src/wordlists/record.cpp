@@ -7,7 +7,6 @@ namespace tamberlo::wordlists {
 void Field::append(std::string_view utf8Text)
 {
     // Past the limit only the count goes on: such a field is refused whole, so its tail is never needed.
-    constexpr std::size_t room = (MaxFieldCharacters + 1) * 4;
     if (text.size() < room)
         text.append(utf8Text.substr(0, room - text.size()));
     characters += utf8::characters(utf8Text);

@@ -22,6 +22,7 @@ struct Field {
     std::string text;           // its first MaxFieldCharacters + 1 characters at least
     std::size_t characters = 0; // of the whole field
     long long column = 0;       // of the text's first character on its line; 0 where there are no lines
+    std::size_t room = (MaxFieldCharacters + 1) * 4; // bytes of text kept: markup to be cleaned needs more
 
     void append(std::string_view utf8);
     void clear(long long atColumn = 0);
@@ -32,11 +33,16 @@ struct Record {
     std::vector<Field> fields; // the first ReadOptions::keptFields of them at most
     std::string problem;       // why it could not be read whole, or empty
     const char *encoding = ""; // what its bytes were decoded as, to name a byte not valid there
+    bool blankWhenEmpty = false; // with word and meaning both empty it is no entry: a grid's empty row
 };
 
 enum class Separator { Entry, Tab, Comma };
 
+// The kinds of word list, each read by a reader of its own.
+enum class Format { Text, Anki, Kvtml };
+
 struct ReadOptions {
+    std::optional<Format> format; // else told by the source's first bytes
     std::optional<Encoding> encoding;
     std::optional<Separator> separator;
     bool header = false;        // the first record names the columns: skipped

@@ -3,8 +3,12 @@
 #include "dictionary/blockreader.h"
 #include "dictionary/posixfile.h"
 #include "dictionary/systemreason.h"
+#include "wordlists/ankipackage.h"
 #include "wordlists/delimitedtext.h"
+#include "wordlists/kvtml.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,19 +19,22 @@ namespace {
 
 constexpr std::size_t HeadBytes = 4096;
 
-// What a file that is no word list looks like, or empty.
-std::string lookalike(std::string_view head)
+// What a source is, told by its first bytes: a line for each kind of word list.
+Format formatOf(std::string_view head)
 {
-    const auto starts = [&](std::string_view magic) { return head.starts_with(magic); };
-    if (starts("PK\x03\x04") || starts("PK\x05\x06"))
-        return "ZIPアーカイブのようです（Excelのブックなら、CSVで保存してから取り込んでください）";
-    if (starts(std::string_view("SQLite format 3\0", 16)))
-        return "SQLiteのデータベースのようです";
     std::string_view text = head.substr(head.starts_with("\xEF\xBB\xBF") ? 3 : 0);
     text.remove_prefix(std::min(text.find_first_not_of(" \t\r\n"), text.size()));
-    if (text.starts_with("<?xml") || text.starts_with("<!DOCTYPE"))
-        return "XMLファイルのようです";
-    return {};
+    const auto startsWithNoCase = [&](std::string_view prefix) {
+        return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+                   return a == std::tolower(static_cast<unsigned char>(b));
+               });
+    };
+    if (head.starts_with("PK\x03\x04") || head.starts_with("PK\x05\x06") ||
+        head.starts_with(std::string_view("SQLite format 3\0", 16)))
+        return Format::Anki;
+    if (startsWithNoCase("<?xml") || startsWithNoCase("<!doctype") || startsWithNoCase("<kvtml"))
+        return Format::Kvtml;
+    return Format::Text;
 }
 
 } // namespace
@@ -85,10 +92,10 @@ std::string Source::spool(int from)
 std::unique_ptr<Reader> readerFor(const Source &source, const ReadOptions &options, std::string &refusal)
 {
     const std::string_view head = source.head();
-    refusal = lookalike(head);
-    if (!refusal.empty()) {
-        refusal = "単語リストではなく" + refusal;
-        return nullptr;
+    switch (options.format.value_or(formatOf(head))) {
+    case Format::Anki: return std::make_unique<AnkiPackage>(source.fd(), options);
+    case Format::Kvtml: return std::make_unique<Kvtml>(source.fd(), options);
+    case Format::Text: break;
     }
     if (!options.encoding && !head.starts_with("\xFF\xFE") && !head.starts_with("\xFE\xFF") &&
         head.find('\0') != std::string_view::npos && !utf16WithoutMark(head)) {

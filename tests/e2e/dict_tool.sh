@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # tamberlo-dict on the lists it is made for: a spreadsheet's CSV in code page 932 and a card program's
 # UTF-16LE export with "#" header lines land as CP932 CR LF lines; a second import adds nothing; check
-# names the lines of a broken dictionary; export then import gives the same bytes; and the real
-# program drills the imported dictionary.
+# names the lines of a broken dictionary; export then import gives the same bytes; an Anki package and
+# a KVTML file land as the same lines; and the real program drills the imported dictionary.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/drilllib.sh"
 binary=$1
@@ -24,6 +24,16 @@ csv_bytes="64 6f 67 3c 3e 8c a2 0d 0a 69 63 65 2c 20 63 72 65 61 6d 3c 3e 83 41 
 
 "$tool" import - "$dictionary" <"$E2E_TMP/sheet.csv" 2>"$E2E_TMP/out" || fail "second import failed"
 [ "$(cat "$E2E_TMP/out")" = "0件追加しました（2件はすでにありました）" ] || fail "second import said: $(cat "$E2E_TMP/out")"
+
+# Card programs' files: an Anki package of the current layout (its upgrade note never read) and
+# KVTML with an empty grid row, each into a new dictionary.
+bash "$(dirname "$0")/../wordlists/make_packages.sh" "$E2E_TMP/packages"
+"$tool" import "$E2E_TMP/packages/current.apkg" "$E2E_TMP/anki.tmb" 2>"$E2E_TMP/out" || fail "apkg import: $(cat "$E2E_TMP/out")"
+[ "$(hex "$E2E_TMP/anki.tmb")" = "64 6f 67 3c 3e 8c a2 0d 0a 69 63 65 20 63 72 65 61 6d 3c 3e 83 41 83 43 83 58 20 83 4e 83 8a 81 5b 83 80 0d 0a 63 61 74 3c 3e 94 4c 0d 0a" ] ||
+    fail "after the apkg: $(hex "$E2E_TMP/anki.tmb")"
+printf '<?xml version="1.0"?>\n<kvtml version="2.0">\n<entries>\n<entry id="0"><translation id="0"><text>dog</text></translation><translation id="1"><text>\xe7\x8a\xac</text></translation></entry>\n<entry id="1"><translation id="0"/><translation id="1"/></entry>\n</entries>\n</kvtml>\n' >"$E2E_TMP/words.kvtml"
+"$tool" import "$E2E_TMP/words.kvtml" "$E2E_TMP/kvtml.tmb" 2>"$E2E_TMP/out" || fail "kvtml import: $(cat "$E2E_TMP/out")"
+[ "$(hex "$E2E_TMP/kvtml.tmb")" = "64 6f 67 3c 3e 8c a2 0d 0a" ] || fail "after the kvtml: $(hex "$E2E_TMP/kvtml.tmb")"
 
 # LF line ends, a blank line and a UTF-8 line.
 printf 'a<>b\r\n\r\nc<>\xe7\x8c\xab\r\nd<>e\nf<>g\r\n' >"$E2E_TMP/broken.tmb"
