@@ -24,6 +24,8 @@ unsigned long long lineOf(XML_Parser xml) { return XML_GetCurrentLineNumber(xml)
 unsigned long long columnOf(XML_Parser xml) { return XML_GetCurrentColumnNumber(xml); }
 #endif
 
+constexpr std::size_t MaxTokenBytes = std::size_t{16} << 20;
+
 // Where an element stands: only these paths hold words, the rest is read past.
 enum class Node { Other, Root, Identifiers, Entries, Entry, Translation, Text, Expression, ExpressionText };
 
@@ -59,6 +61,15 @@ public:
         });
     }
 
+    // Bytes given to expat since a handler last ran: expat holds a token whole, so a token this long
+    // (a giant attribute or comment) would take memory without end.
+    bool fed(std::size_t bytes)
+    {
+        if ((m_quiet += bytes) > MaxTokenBytes)
+            refuse("XMLの要素が大きすぎます（" + std::to_string(MaxTokenBytes >> 20) + " MiBまで）");
+        return m_refusal.empty();
+    }
+
     // Why the file cannot be read, once XML_Parse has failed.
     std::string failure() const
     {
@@ -81,6 +92,7 @@ private:
 
     void start(std::string_view name, const XML_Char **attributes)
     {
+        m_quiet = 0;
         const Node parent = m_stack.empty() ? Node::Other : m_stack.back();
         Node node = Node::Other;
         if (m_stack.empty()) {
@@ -117,6 +129,7 @@ private:
 
     void end()
     {
+        m_quiet = 0;
         // Expat may still end an element after the parse was stopped.
         if (m_stack.empty() || !m_refusal.empty())
             return;
@@ -131,6 +144,7 @@ private:
 
     void text(std::string_view text)
     {
+        m_quiet = 0;
         const Node node = m_stack.empty() ? Node::Other : m_stack.back();
         if ((node == Node::Text || node == Node::ExpressionText) && m_target && *m_target < m_fields.size())
             m_fields[*m_target].append(text);
@@ -162,6 +176,7 @@ private:
     std::size_t m_translations = 0;      // <t> of a version 1 entry so far
     std::optional<std::size_t> m_target; // the field the text read goes to
     std::string m_refusal;
+    std::size_t m_quiet = 0;
 };
 
 } // namespace
@@ -176,7 +191,8 @@ std::string Kvtml::read(RecordSink &sink)
     Parser parser(xml.get(), m_options, sink);
     BlockReader reader(m_fd, m_blockSize);
     for (; reader.available(); reader.skipAll())
-        if (XML_Parse(xml.get(), reader.begin(), static_cast<int>(reader.end() - reader.begin()), XML_FALSE) != XML_STATUS_OK)
+        if (!parser.fed(static_cast<std::size_t>(reader.end() - reader.begin())) ||
+            XML_Parse(xml.get(), reader.begin(), static_cast<int>(reader.end() - reader.begin()), XML_FALSE) != XML_STATUS_OK)
             return parser.failure();
     if (reader.error() != 0)
         return systemReason(reader.error());

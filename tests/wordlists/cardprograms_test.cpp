@@ -135,7 +135,9 @@ INSTANTIATE_TEST_SUITE_P(Kvtml, Lists, testing::Values(
         {"refused: XMLとして読めません（3行12列目: mismatched tag）"}},
     Row{"entity_bomb", "<?xml version=\"1.0\"?>\n<!DOCTYPE kvtml [\n<!ENTITY a \"aaaaaaaaaa\">\n<!ENTITY b \"&a;&a;&a;&a;&a;&a;\">\n]>\n"
         "<kvtml><e><o>&b;</o><t>x</t></e></kvtml>\n", {"refused: XMLの<!ENTITY>宣言には対応していません（3行"}},
-    Row{"other_xml", "<?xml version=\"1.0\"?><html><body/></html>", {"refused: XMLですがKVTMLではありません（最初の要素が<html>です）"}}
+    Row{"other_xml", "<?xml version=\"1.0\"?><html><body/></html>", {"refused: XMLですがKVTMLではありません（最初の要素が<html>です）"}},
+    // Expat holds a token whole: one past 16 MiB is refused before it takes memory without end.
+    Row{"a_giant_comment", "<kvtml><!--" + std::string(17 << 20, 'a') + "-->", {"refused: XMLの要素が大きすぎます（16 MiBまで）（1行8列目）"}}
 ), RowName);
 
 INSTANTIATE_TEST_SUITE_P(Text, Lists, testing::Values(
