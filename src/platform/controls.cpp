@@ -13,6 +13,7 @@
 #include <QStyleOptionButton>
 #include <QWidget>
 #include <algorithm>
+#include <utility>
 
 namespace tamberlo {
 
@@ -40,25 +41,22 @@ void condenseToFit(QWidget *control, const QString &text, int room)
 }
 
 // Fitting loads the condensed face, which a label that opens hidden needs only once it is shown:
-// its design caption is fitted when first painted. A caption set later is fitted at once.
+// its design caption is fitted as it is first shown, before any paint. A caption set later is
+// fitted at once.
 class Caption final : public QLabel {
 public:
     using QLabel::QLabel;
 
-    void fitWhenPainted() { m_unfitted = true; }
-
 protected:
-    void paintEvent(QPaintEvent *event) override
+    void showEvent(QShowEvent *event) override
     {
-        if (m_unfitted) {
-            m_unfitted = false;
+        if (std::exchange(m_unfitted, false))
             condenseToFit(this, text(), contentsRect().width());
-        }
-        QLabel::paintEvent(event);
+        QLabel::showEvent(event);
     }
 
 private:
-    bool m_unfitted = false;
+    bool m_unfitted = true;
 };
 
 // A label paints its own white ground, so the desktop's text colour may vanish on it (a dark
@@ -108,7 +106,6 @@ QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design)
         label->setFont(*design.font);
     label->setText(design.text);
     placeControl(label, design.place);
-    label->fitWhenPainted();
     return label;
 }
 

@@ -258,7 +258,6 @@ private slots:
         h.app.start();
         QLabel *label = h.control<QLabel>(Window::Form1, "Label3");
         if (!onLoad) {
-            label->grab(); // the design caption is fitted as it is first painted
             QVERIFY(isCondensed(label));
             h.fileDialog.answers = {path};
             click(h, "Command4");
