@@ -35,6 +35,8 @@ private:
     void word();
     void meaning();
     void clear();
+    // The speed typed now as the milliseconds of a half-period.
+    std::int32_t halfPeriod() const;
     // Lets t milliseconds pass on the event loop, then takes the next step.
     void Wait(const std::int32_t &t, Step next);
 

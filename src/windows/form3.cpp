@@ -1,16 +1,16 @@
 #include "windows/form3.h"
 
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/entryformat.h"
+#include "dictionary/module1.h"
 #include "platform/clock.h"
 #include "platform/controls.h"
-#include "dictionary/dictionaryfile.h"
 #include "platform/digitalcounter.h"
-#include "dictionary/entryformat.h"
-#include "dictionary/entrynumbers.h"
 #include "platform/fonts.h"
-#include "dictionary/module1.h"
-#include "windows/shell.h"
 #include "platform/steptimer.h"
 #include "platform/textbytes.h"
+#include "windows/drillrules.h"
+#include "windows/shell.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -61,8 +61,7 @@ Form3::~Form3()
 
 void Form3::onLoad()
 {
-    WordCount = 0;
-    WordCount = addInt16(WordCount, countEntries(m_module.DictionaryPath), m_module.DictionaryPath);
+    WordCount = countEntries(m_module.DictionaryPath);
     CtlDigital1->setValue(QString::fromStdString(numberText(WordCount)));
 }
 
@@ -76,13 +75,8 @@ void Form3::onCommand1Clicked()
     // While a registration awaits the lock, a second press is one too many.
     if (m_pending)
         return;
-    const QString missing = QStringLiteral("未記入欄があります");
-    if (Text1->text().isEmpty()) {
-        m_shell.message(missing);
-        return;
-    }
-    if (Text2->text().isEmpty()) {
-        m_shell.message(missing);
+    if (Text1->text().isEmpty() || Text2->text().isEmpty()) {
+        m_shell.message(QStringLiteral("未記入欄があります"));
         return;
     }
     const std::string word = textToUtf8(Text1->text());

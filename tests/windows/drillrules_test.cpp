@@ -1,25 +1,30 @@
-#include "dictionary/numericvalue.h"
-#include "dictionary/runtimeerror.h"
-#include "tempdir.h"
+// The drill's rules on numbers: the speed text's value, the half-period, the 16-bit counts, the
+// counter's text and the drawn entry.
 
+#include "dictionary/runtimeerror.h"
+#include "windows/drillrules.h"
+
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 
 using namespace tamberlo;
 
 namespace {
 
+template <typename Row>
+std::string rowName(const testing::TestParamInfo<Row> &info) { return info.param.name; }
+
 struct SpeedRow {
     std::string name;
     std::string text;
     std::int32_t halfPeriod;
 };
-
-std::ostream &operator<<(std::ostream &os, const SpeedRow &row) { return os << row.name; }
 
 class HalfPeriodOfText : public testing::TestWithParam<SpeedRow> {};
 
@@ -44,15 +49,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, HalfPeriodOfText, testing::Values(
     SpeedRow{"three_quarters_ms_rounds_up", "0.0015", 1},
     SpeedRow{"half_ms_to_even_zero", "0.001", 0},
     SpeedRow{"one_and_a_half_ms_to_even_two", "0.003", 2}
-), [](const auto &info) { return info.param.name; });
+), rowName<SpeedRow>);
 
 struct ValueRow {
     std::string name;
     std::string text;
     double value;
 };
-
-std::ostream &operator<<(std::ostream &os, const ValueRow &row) { return os << row.name; }
 
 class NumericValue : public testing::TestWithParam<ValueRow> {};
 
@@ -97,18 +100,18 @@ INSTANTIATE_TEST_SUITE_P(Rows, NumericValue, testing::Values(
     ValueRow{"negative_huge", "-9e999", -Inf},
     ValueRow{"tiny", "1e-99999", 0},
     ValueRow{"long_mantissa", "0.000000000000000000000000000000000000000000000000000000001e57", 1}
-), [](const auto &info) { return info.param.name; });
+), rowName<ValueRow>);
 
 // A bare machine has no locale with a decimal comma installed, so the test builds one of its own.
 TEST(NumericValueLocale, PointWhateverTheLocale)
 {
-    TempDir dir;
-    const std::string built = dir.file("de_DE");
+    QTemporaryDir dir;
+    const std::string built = dir.filePath(QStringLiteral("de_DE")).toStdString();
     // Exit status 1 may mean mere warnings; the built category tells.
     std::system(("localedef -i de_DE -f ISO-8859-1 '" + built + "' >/dev/null 2>&1").c_str());
     if (!std::filesystem::exists(built + "/LC_NUMERIC"))
         GTEST_SKIP() << "localedef cannot build de_DE here (Debian: the locales package)";
-    ::setenv("LOCPATH", dir.file("").c_str(), 1);
+    ::setenv("LOCPATH", dir.path().toStdString().c_str(), 1);
     const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
     const bool set = std::setlocale(LC_NUMERIC, "de_DE") != nullptr;
     const char comma = *std::localeconv()->decimal_point;
@@ -156,5 +159,66 @@ TEST(HalfPeriodFailure, OverflowNamesTheSpeedTyped)
     }
     EXPECT_EQ(halfPeriodOfSpeed("1 5"), 7500);
 }
+
+TEST(Int16, InRange)
+{
+    EXPECT_EQ(checkedInt16(32767), 32767);
+    EXPECT_EQ(checkedInt16(-32768), -32768);
+    EXPECT_EQ(addInt16(32766, 1), 32767);
+    EXPECT_EQ(addInt16(-32767, -1), -32768);
+}
+
+TEST(Int16Failure, OutOfRangeOverflows)
+{
+    for (long long v : {32768LL, -32769LL, 1LL << 40}) {
+        try {
+            checkedInt16(v, "/d.tmb");
+            ADD_FAILURE() << v;
+        } catch (const RuntimeError &e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Overflow);
+            EXPECT_EQ(e.path(), "/d.tmb");
+        }
+    }
+    EXPECT_THROW(addInt16(32767, 1), RuntimeError);
+    EXPECT_THROW(addInt16(-32768, -1), RuntimeError);
+}
+
+TEST(NumberText, BlankOrMinusThenDigits)
+{
+    EXPECT_EQ(numberText(7), " 7");
+    EXPECT_EQ(numberText(0), " 0");
+    EXPECT_EQ(numberText(-3), "-3");
+    EXPECT_EQ(numberText(32767), " 32767");
+    EXPECT_EQ(numberText(-32768), "-32768");
+}
+
+const float LargestDraw = std::nextafter(1.0f, 0.0f);
+
+struct PickRow {
+    std::string name;
+    float r;
+    std::int16_t count;
+    std::int16_t entryNumber;
+};
+
+class PickEntryNumber : public testing::TestWithParam<PickRow> {};
+
+TEST_P(PickEntryNumber, Gives)
+{
+    EXPECT_EQ(pickEntryNumber(GetParam().r, GetParam().count), GetParam().entryNumber);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PickEntryNumber, testing::Values(
+    PickRow{"draw_zero_is_first", 0.0f, 10, 1},
+    PickRow{"middle", 0.55f, 10, 6},
+    PickRow{"last", 0.95f, 10, 10},
+    PickRow{"largest_draw_is_last", LargestDraw, 10, 10},
+    // 0.7f * 10 is 6.99999988 in double; rounded to single precision it would be 7.
+    PickRow{"product_in_double", 0.7f, 10, 7},
+    PickRow{"one_entry_whatever_the_draw", LargestDraw, 1, 1},
+    PickRow{"largest_draw_of_full_dictionary", LargestDraw, 32767, 32767},
+    // Reading entry 1 of an empty dictionary is then what fails.
+    PickRow{"empty_dictionary", 0.5f, 0, 1}
+), rowName<PickRow>);
 
 } // namespace
