@@ -1,11 +1,10 @@
 #include "app/application.h"
+#include "dictionary/module1.h"
 #include "platform/clock.h"
+#include "platform/controls.h"
 #include "platform/filedialog.h"
 #include "platform/fonts.h"
-#include "platform/icon.h"
 #include "platform/messagebox.h"
-#include "dictionary/module1.h"
-#include "app/qttexts.h"
 #include "platform/randomdraw.h"
 #include "platform/steptimer.h"
 

@@ -16,6 +16,8 @@
 #include <QWidget>
 #include <array>
 
+class QCoreApplication;
+
 namespace tamberlo {
 
 class FileDialog;
@@ -63,5 +65,10 @@ private:
     bool m_ended = false;
     int m_exitStatus = 0;
 };
+
+// Qt's own texts (the file dialog and its warnings, message box buttons) in Japanese whatever the
+// user's locale, since the whole interface is Japanese. False when Qt's Japanese catalogue
+// (qt6-translations-l10n) is missing: Qt's texts then stay English.
+bool installJapaneseQtTexts(QCoreApplication &app);
 
 } // namespace tamberlo

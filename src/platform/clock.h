@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <chrono>
 
 namespace tamberlo {
 
@@ -13,7 +14,11 @@ public:
 
 class SteadyClock final : public MillisecondClock {
 public:
-    qint64 nowMs() const override;
+    qint64 nowMs() const override
+    {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
 };
 
 } // namespace tamberlo

@@ -2,13 +2,14 @@
 
 #include "platform/contrast.h"
 #include "platform/digitalcounter.h"
-#include "platform/icon.h"
 #include "platform/messagebox.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QWidget>
@@ -85,6 +86,30 @@ public:
     }
 };
 } // namespace
+
+QRect pixelRect(const Twips &place)
+{
+    return QRect(twipsToPixels(place.left), twipsToPixels(place.top),
+                 twipsToPixels(place.width), twipsToPixels(place.height));
+}
+
+void placeControl(QWidget *control, const Twips &place)
+{
+    const QRect rect = pixelRect(place);
+    control->move(rect.topLeft());
+    control->setFixedSize(rect.size());
+}
+
+void centreOnScreen(QWidget *window)
+{
+    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(available.center());
+    window->move(frame.topLeft());
+}
 
 QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design)
 {
@@ -165,6 +190,14 @@ DigitalCounter *makeCounter(QWidget *window, const char *name, const Twips &plac
     return counter;
 }
 
+QIcon programIcon()
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/tamberlo-16.xpm"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/icons/tamberlo-32.xpm"), QSize(32, 32));
+    return icon;
+}
+
 void setUpWindow(QWidget *window, const char *name, int widthTwips, int heightTwips)
 {
     window->setObjectName(QLatin1String(name));
@@ -174,7 +207,7 @@ void setUpWindow(QWidget *window, const char *name, int widthTwips, int heightTw
     QPalette colours = window->palette();
     colours.setColor(QPalette::Window, Qt::white);
     window->setPalette(colours);
-    setClientSize(window, widthTwips, heightTwips);
+    window->setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
 }
 
 } // namespace tamberlo

@@ -2,13 +2,10 @@
 
 namespace tamberlo {
 
-namespace {
-// Room for every count from 0 to 32767; the number text's leading blank is not drawn.
-constexpr int DigitsShown = 5;
-} // namespace
-
+// Five digits: room for every count up to 32767 (the design's four would not hold it); the number
+// text's leading blank is not drawn.
 DigitalCounter::DigitalCounter(QWidget *parent)
-    : QLCDNumber(DigitsShown, parent)
+    : QLCDNumber(5, parent)
 {
     setSegmentStyle(QLCDNumber::Filled);
     setFrameStyle(QFrame::NoFrame);

@@ -9,9 +9,6 @@ class DigitalCounter final : public QLCDNumber {
     Q_OBJECT
 
 public:
-    // The design's `length` setting, kept only so the design stays whole: 32767 needs five digits, not four.
-    static constexpr qint16 DesignLength = 4;
-
     explicit DigitalCounter(QWidget *parent = nullptr);
 
     void setValue(const QString &numberText);

@@ -2,8 +2,9 @@
 
 #include "dictionary/runtimeerror.h"
 
-#include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace tamberlo {
@@ -26,15 +27,11 @@ double radixValue(std::string_view digits, int base)
     return value;
 }
 
-// Far beyond any double in either direction, and safe to add to a digit count.
-constexpr long long ExponentLimit = 1'000'000'000;
-
 } // namespace
 
 double numericValue(std::string_view utf8)
 {
     std::string text;
-    text.reserve(utf8.size());
     for (char c : utf8)
         if (c != ' ' && c != '\t' && c != '\n')
             text += c;
@@ -49,13 +46,12 @@ double numericValue(std::string_view utf8)
                             : 0;
     }
 
-    // Rebuilt in the C format that from_chars reads, so the user's locale never matters.
+    // Rebuilt in the C format, which strtod_l then reads in the C locale: the user's never matters.
     std::string number;
-    if (at(i) == '+' || at(i) == '-') {
-        if (at(i) == '-')
-            number += '-';
+    if (at(i) == '-')
+        number += '-';
+    if (at(i) == '+' || at(i) == '-')
         ++i;
-    }
     bool anyDigit = false;
     for (; isDigit(at(i)); ++i, anyDigit = true)
         number += at(i);
@@ -66,38 +62,16 @@ double numericValue(std::string_view utf8)
     }
     if (!anyDigit)
         return 0;
-
     const char e = at(i) | 0x20;
-    if (e == 'e' || e == 'd') {
-        std::size_t k = i + 1;
-        bool negative = false;
-        if (at(k) == '+' || at(k) == '-')
-            negative = at(k++) == '-';
-        if (isDigit(at(k))) { // "1e" and "1e-" just end the number at the letter
-            long long exponent = 0;
-            for (; isDigit(at(k)); ++k)
-                exponent = std::min(exponent * 10 + (at(k) - '0'), ExponentLimit);
-            number += 'e';
-            number += std::to_string(negative ? -exponent : exponent);
-        }
+    std::size_t k = at(i + 1) == '+' || at(i + 1) == '-' ? i + 2 : i + 1;
+    if ((e == 'e' || e == 'd') && isDigit(at(k))) { // "1e" and "1e-" just end the number at the letter
+        number += at(i + 1) == '-' ? "e-" : "e";
+        for (; isDigit(at(k)); ++k)
+            number += at(k);
     }
-
-    double value = 0;
-    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (ec == std::errc::result_out_of_range) {
-        // Too large or too small for a double: tell which by where the first significant digit sits.
-        long long exponent = 0;
-        if (const auto ePos = number.find('e'); ePos != std::string::npos)
-            exponent = std::stoll(number.substr(ePos + 1));
-        const std::string mantissa = number.substr(0, number.find('e'));
-        const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
-        const std::size_t first = mantissa.find_first_of("123456789");
-        const long long magnitude = exponent + static_cast<long long>(point) - static_cast<long long>(first)
-                                    - (first > point ? 1 : 0);
-        value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-        return number[0] == '-' ? -value : value;
-    }
-    return value;
+    // Beyond the range of a double, strtod gives +-infinity, or 0 when too small.
+    static const locale_t cLocale = ::newlocale(LC_NUMERIC_MASK, "C", locale_t{});
+    return ::strtod_l(number.c_str(), nullptr, cLocale);
 }
 
 std::int32_t halfPeriodMs(double seconds)

@@ -6,7 +6,6 @@
 #include "fakes.h"
 #include "platform/fonts.h"
 #include "testmain.h"
-#include "platform/twips.h"
 
 #include <QAccessible>
 #include <QLabel>

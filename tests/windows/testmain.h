@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/fonts.h"
-#include "app/qttexts.h"
+#include "app/application.h"
 
 #include <QApplication>
 #include <QTest>
