@@ -2,7 +2,7 @@
 
 #include "dictionary/runtimeerror.h"
 #include "platform/controls.h"
-#include "platform/messagebox.h"
+#include "platform/dialogs.h"
 #include "platform/steptimer.h"
 #include "windows/form1.h"
 #include "windows/form2.h"
@@ -25,12 +25,6 @@ bool installJapaneseQtTexts(QCoreApplication &app)
     return QCoreApplication::installTranslator(translator);
 }
 
-Application::Application(Platform platform, Module1 &module)
-    : m_platform(platform)
-    , m_module(module)
-{
-}
-
 Application::~Application()
 {
     for (const QPointer<QWidget> &loaded : m_windows)
@@ -40,11 +34,6 @@ Application::~Application()
 void Application::start()
 {
     guarded(*this, [this] { showWindow(Window::Form1); })();
-}
-
-QWidget *Application::window(Window window) const
-{
-    return m_windows[static_cast<std::size_t>(window)];
 }
 
 QWidget *Application::load(Window window)
@@ -95,31 +84,24 @@ void Application::unloadWindow(Window which)
     m_windows[static_cast<std::size_t>(which)].clear();
 }
 
-void Application::endProgram()
-{
-    end(0);
-}
-
 void Application::end(int status)
 {
     if (m_ended)
         return;
     m_ended = true;
     m_exitStatus = status;
-    for (QWidget *open : m_windows) {
+    for (QWidget *open : m_windows)
         if (open)
             open->hide();
-    }
     m_platform.timer.stop();
     QCoreApplication::exit(status);
 }
 
 QWidget *Application::visibleWindow() const
 {
-    for (QWidget *open : m_windows) {
+    for (QWidget *open : m_windows)
         if (open && open->isVisible())
             return open;
-    }
     return nullptr;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The clock and the random draw the windows read: real here, fakes in the window tests.
+
 #include <QtGlobal>
 #include <chrono>
 
@@ -19,6 +21,18 @@ public:
         using namespace std::chrono;
         return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     }
+};
+
+// A uniform draw in [0, 1), single precision, from a generator reseeded from the clock first.
+class RandomDraw {
+public:
+    virtual ~RandomDraw() = default;
+    virtual float reseedAndDraw() = 0;
+};
+
+class ClockSeededRandom final : public RandomDraw {
+public:
+    float reseedAndDraw() override;
 };
 
 } // namespace tamberlo

@@ -1,8 +1,7 @@
 #include "platform/controls.h"
 
 #include "platform/contrast.h"
-#include "platform/digitalcounter.h"
-#include "platform/messagebox.h"
+#include "platform/dialogs.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -116,7 +115,6 @@ QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design)
     auto *label = new Caption(window);
     label->setObjectName(QLatin1String(name));
     label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(false);
     label->setAlignment(Qt::AlignTop
                         | (design.align == TextAlign::Centred ? Qt::AlignHCenter : Qt::AlignLeft));
     label->setAutoFillBackground(true);
@@ -178,6 +176,32 @@ QLineEdit *makeTextBox(QWidget *window, const char *name, const QString &text, c
     box->setAccessibleName(accessibleName);
     placeControl(box, place);
     return box;
+}
+
+// Five digits: room for every count up to 32767 (the design's four would not hold it); the number
+// text's leading blank is not drawn.
+DigitalCounter::DigitalCounter(QWidget *parent)
+    : QLCDNumber(5, parent)
+{
+    setSegmentStyle(QLCDNumber::Filled);
+    setFrameStyle(QFrame::NoFrame);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    // Filled segments are shaded with Light and Dark: one colour keeps them crisp at this size.
+    const QColor segments(255, 64, 32);
+    colours.setColor(QPalette::WindowText, segments);
+    colours.setColor(QPalette::Light, segments);
+    colours.setColor(QPalette::Dark, segments);
+    setPalette(colours);
+    setValue(QStringLiteral(" 0"));
+}
+
+void DigitalCounter::setValue(const QString &numberText)
+{
+    m_value = numberText;
+    display(numberText.trimmed());
+    setAccessibleName(numberText.trimmed());
 }
 
 DigitalCounter *makeCounter(QWidget *window, const char *name, const Twips &place,

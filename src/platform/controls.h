@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QLCDNumber>
 #include <QRect>
 #include <QString>
 #include <optional>
@@ -13,8 +14,6 @@ class QPushButton;
 class QWidget;
 
 namespace tamberlo {
-
-class DigitalCounter;
 
 // A place in twips (1/1440 inch) as the window designs give it.
 struct Twips {
@@ -65,6 +64,20 @@ QPushButton *makeButton(QWidget *window, const char *name, const QString &captio
 // maxLength 0 means no limit.
 QLineEdit *makeTextBox(QWidget *window, const char *name, const QString &text, const Twips &place,
                        const std::optional<QFont> &font, int maxLength, const QString &accessibleName);
+
+// A seven-segment box that shows the number text it was given last (" 7", "-3").
+class DigitalCounter final : public QLCDNumber {
+    Q_OBJECT
+
+public:
+    explicit DigitalCounter(QWidget *parent = nullptr);
+
+    void setValue(const QString &numberText);
+    QString value() const { return m_value; }
+
+private:
+    QString m_value;
+};
 
 DigitalCounter *makeCounter(QWidget *window, const char *name, const Twips &place,
                             const QString &description);

@@ -2,8 +2,7 @@
 
 #include "dictionary/dictionaryfile.h"
 #include "dictionary/entryformat.h"
-#include "platform/randomdraw.h"
-#include "platform/steptimer.h"
+#include "platform/clock.h"
 #include "windows/drillrules.h"
 #include "windows/shell.h"
 
@@ -22,13 +21,6 @@ static qint64 traceMicroseconds()
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-Drill::Drill(Shell &shell, StepTimer &timer, RandomDraw &random, View view)
-    : m_shell(shell), m_timer(timer), m_random(random), m_view(std::move(view))
-{
-}
-
-Drill::~Drill() { m_timer.stop(); }
-
 void Drill::start(const std::string &path)
 {
     m_path = path;
@@ -45,7 +37,7 @@ void Drill::word()
     const QString word = QString::fromStdString(entryPiece(m_pieces, 0, m_path, m_entryNumber));
     m_view.showWord(word);
     qCDebug(lcDrill).noquote() << "word" << traceMicroseconds() << m_entryNumber << word;
-    Wait(halfPeriod(), &Drill::meaning);
+    Wait(halfPeriodOfSpeed(m_view.speed()), &Drill::meaning);
 }
 
 void Drill::meaning()
@@ -53,7 +45,7 @@ void Drill::meaning()
     const QString meaning = QString::fromStdString(entryPiece(m_pieces, 1, m_path, m_entryNumber));
     m_view.showMeaning(meaning);
     qCDebug(lcDrill).noquote() << "meaning" << traceMicroseconds() << meaning;
-    Wait(halfPeriod(), &Drill::clear);
+    Wait(halfPeriodOfSpeed(m_view.speed()), &Drill::clear);
 }
 
 void Drill::clear()
@@ -63,16 +55,11 @@ void Drill::clear()
     Wait(0, &Drill::word);
 }
 
-// The trace's waits are the half-periods alone, as the end-to-end tests and the bench read a flash.
-std::int32_t Drill::halfPeriod() const
-{
-    const std::int32_t t = halfPeriodOfSpeed(m_view.speed());
-    qCDebug(lcDrill).noquote() << "wait" << traceMicroseconds() << t;
-    return t;
-}
-
 void Drill::Wait(const std::int32_t &t, Step next)
 {
+    // The trace's waits are the half-periods alone, as the end-to-end tests and the bench read a flash.
+    if (next != &Drill::word)
+        qCDebug(lcDrill).noquote() << "wait" << traceMicroseconds() << t;
     // Each step runs from Qt's event dispatch: guarded, its run-time error ends there, reported.
     m_timer.start(t, guarded(m_shell, [this, next] { (this->*next)(); }));
 }

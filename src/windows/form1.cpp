@@ -8,7 +8,6 @@
 #include "platform/textbytes.h"
 #include "windows/shell.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,8 +15,7 @@
 namespace tamberlo {
 
 Form1::Form1(Shell &shell, Module1 &module, FileDialog &fileDialog, QWidget *parent)
-    : QWidget(parent)
-    , m_shell(shell)
+    : ProgramWindow(shell, parent)
     , m_module(module)
     , CommonDialog1(fileDialog)
 {
@@ -60,11 +58,6 @@ void Form1::onLoad()
 {
     if (!m_module.DictionaryPath.empty())
         setCaption(Label3, pathToText(m_module.DictionaryPath));
-}
-
-void Form1::closeEvent(QCloseEvent *event)
-{
-    endOnClose(m_shell, event);
 }
 
 void Form1::onCommand1Clicked()

@@ -1,9 +1,8 @@
 // Each window against its design: texts, fonts, colours, visibility, the places the design relates, and fixed texts that fit.
 
+#include "fakes.h"
 #include "platform/contrast.h"
 #include "platform/controls.h"
-#include "platform/digitalcounter.h"
-#include "fakes.h"
 #include "platform/fonts.h"
 #include "testmain.h"
 

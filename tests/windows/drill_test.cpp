@@ -3,11 +3,11 @@
 // loop, a run-time error inside a step and the step timer itself, bounded only by ctest's timeout;
 // what a screen reader is told.
 
-#include "platform/digitalcounter.h"
 #include "fakes.h"
-#include "windows/form2.h"
+#include "platform/controls.h"
 #include "platform/steptimer.h"
 #include "testmain.h"
+#include "windows/form2.h"
 
 #include <QAccessible>
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)

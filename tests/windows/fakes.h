@@ -4,13 +4,11 @@
 // file helpers the window tests share.
 
 #include "app/application.h"
-#include "platform/clock.h"
-#include "platform/filedialog.h"
-#include "platform/messagebox.h"
 #include "dictionary/module1.h"
-#include "platform/randomdraw.h"
-#include "platform/steptimer.h"
 #include "dictionary/systemreason.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/steptimer.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,9 +1,8 @@
 // The real file-open dialog, driven while it is open: where it starts, what it shows, and which
 // answers it gives back.
 
-#include "platform/commondialog.h"
 #include "fakes.h"
-#include "platform/filedialog.h"
+#include "platform/dialogs.h"
 #include "testmain.h"
 
 #include <QDialogButtonBox>

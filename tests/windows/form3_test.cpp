@@ -2,12 +2,12 @@
 // registration that is refused leaving file, boxes and counter as they were.
 
 #include "dictionary/dictionaryfile.h"
-#include "platform/digitalcounter.h"
 #include "dictionary/entryformat.h"
 #include "dictionary/systemreason.h"
 #include "fakes.h"
-#include "wholeline.h"
+#include "platform/controls.h"
 #include "testmain.h"
+#include "wholeline.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/fonts.h"
 #include "app/application.h"
+#include "platform/fonts.h"
 
 #include <QApplication>
 #include <QTest>

@@ -1,6 +1,5 @@
-#include "platform/randomdraw.h"
+#include "platform/clock.h"
 
-#include <chrono>
 #include <cstdint>
 #include <random>
 
