@@ -322,8 +322,9 @@ private slots:
 
     // Places the design relates rather than gives: the drill's shared corner, the label a row lower
     // and the label that runs past the window's edge. Every other place is its constructor's twips,
-    // which the end-to-end tests click.
-    void drillPlacesAsDesigned()
+    // which the end-to-end tests click. Where the bottom row overlaps, "No." and the counter lie
+    // above "SPEED" and the speed box. The drill's own font is the one its plain controls take.
+    void drillWindowAsDesigned()
     {
         QCOMPARE(pixelRect({15, 30, 45, 60}), QRect(1, 2, 3, 4));
         OpenWindow open(Window::Form2);
@@ -332,16 +333,25 @@ private slots:
         QCOMPARE(at("Label3").top(), at("Label4").top() + twipsToPixels(120));
         QCOMPARE(at("Label2").right() + 1, open.window->width() + twipsToPixels(75));
         QVERIFY(at("CtlDigital1").intersects(at("Label4")) && at("CtlDigital1").intersects(at("Text1")));
+        const QList<QWidget *> children = open.window->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+        auto z = [&](const char *name) { return children.indexOf(open.window->findChild<QWidget *>(name)); };
+        QVERIFY(z("CtlDigital1") > z("Label4") && z("CtlDigital1") > z("Text1") && z("Label5") > z("Label4"));
+        QCOMPARE(QFontInfo(open.window->font()).family(), QFontInfo(QFont(MsPGothic)).family());
+        QCOMPARE(open.window->font().pointSizeF(), 14.25);
     }
 
+    // Each window's frame, its controls and the order the tab key takes them in, from the focus it opens with.
     void windows_data()
     {
         QTest::addColumn<Window>("window");
         QTest::addColumn<QSize>("client");
         QTest::addColumn<int>("controls");
-        QTest::newRow("form1") << Window::Form1 << QSize(529, 196) << 10;
-        QTest::newRow("form2") << Window::Form2 << QSize(532, 230) << 9;
-        QTest::newRow("form3") << Window::Form3 << QSize(434, 169) << 8;
+        QTest::addColumn<QStringList>("tabOrder");
+        QTest::newRow("form1") << Window::Form1 << QSize(529, 196) << 10
+                               << QStringList{"Command1", "Command2", "Command3", "Command4", "Command5", "Text1"};
+        QTest::newRow("form2") << Window::Form2 << QSize(532, 230) << 9 << QStringList{"Command1", "Command2", "Text1"};
+        QTest::newRow("form3") << Window::Form3 << QSize(434, 169) << 8
+                               << QStringList{"Text1", "Text2", "Command1", "Command2"};
     }
 
     void windows()
@@ -349,6 +359,7 @@ private slots:
         QFETCH(Window, window);
         QFETCH(QSize, client);
         QFETCH(int, controls);
+        QFETCH(QStringList, tabOrder);
         OpenWindow open(window);
         QWidget *w = open.window;
         QCOMPARE(w->windowTitle(), QStringLiteral("Tamberlo"));
@@ -362,90 +373,48 @@ private slots:
         const QRect screen = w->screen()->availableGeometry();
         QVERIFY(qAbs(w->frameGeometry().center().x() - screen.center().x()) <= 1);
         QVERIFY(qAbs(w->frameGeometry().center().y() - screen.center().y()) <= 1);
-    }
 
-    void windowFont()
-    {
-        OpenWindow open(Window::Form2);
-        QCOMPARE(QFontInfo(open.window->font()).family(), QFontInfo(QFont(MsPGothic)).family());
-        QCOMPARE(open.window->font().pointSizeF(), 14.25);
-    }
-
-    void tabOrderAndFocus_data()
-    {
-        QTest::addColumn<Window>("window");
-        QTest::addColumn<QStringList>("order");
-        QTest::newRow("form1") << Window::Form1 << QStringList{"Command1", "Command2", "Command3", "Command4", "Command5", "Text1"};
-        QTest::newRow("form2") << Window::Form2 << QStringList{"Command1", "Command2", "Text1"};
-        QTest::newRow("form3") << Window::Form3 << QStringList{"Text1", "Text2", "Command1", "Command2"};
-    }
-
-    void tabOrderAndFocus()
-    {
-        QFETCH(Window, window);
-        QFETCH(QStringList, order);
-        OpenWindow open(window);
-        QWidget *w = open.window;
         activate(w);
-        QCOMPARE(w->focusWidget()->objectName(), order.first());
         QStringList seen;
         QWidget *at = w->focusWidget();
-        for (int i = 0; i < order.size(); ++i) {
+        for (int i = 0; i < tabOrder.size(); ++i) {
             seen << at->objectName();
             at = at->nextInFocusChain();
             while (at->focusPolicy() == Qt::NoFocus || !at->isVisibleTo(w) || at == w)
                 at = at->nextInFocusChain();
         }
-        QCOMPARE(seen, order);
+        QCOMPARE(seen, tabOrder);
     }
 
-    void textBoxLimits_data()
+    // Each box's limit; Japanese reaches a box through an input method's committed text, and the
+    // speed box, digits only, asks for none.
+    void textBoxes_data()
     {
         QTest::addColumn<Window>("window");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("limit");
-        QTest::newRow("form1_unlimited") << Window::Form1 << "Text1" << 200;
-        QTest::newRow("form2_speed") << Window::Form2 << "Text1" << 3;
-        QTest::newRow("form3_word") << Window::Form3 << "Text1" << 15;
-        QTest::newRow("form3_meaning") << Window::Form3 << "Text2" << 20;
+        QTest::addColumn<int>("limit"); // 0: none
+        QTest::addColumn<bool>("composes");
+        QTest::newRow("form1_name") << Window::Form1 << "Text1" << 0 << true;
+        QTest::newRow("form2_speed") << Window::Form2 << "Text1" << 3 << false;
+        QTest::newRow("form3_word") << Window::Form3 << "Text1" << 15 << true;
+        QTest::newRow("form3_meaning") << Window::Form3 << "Text2" << 20 << true;
     }
 
-    void textBoxLimits()
+    void textBoxes()
     {
         QFETCH(Window, window);
         QFETCH(QString, name);
         QFETCH(int, limit);
+        QFETCH(bool, composes);
         OpenWindow open(window);
         auto *box = open.window->findChild<QLineEdit *>(name);
         box->clear();
-        QTest::keyClicks(box, QString(200 + 5, QLatin1Char('7')));
-        QCOMPARE(box->text().size(), limit == 200 ? 205 : limit);
-    }
-
-    // Japanese reaches the boxes through an input method's committed text; the speed box, digits
-    // only, asks for none.
-    void composedText_data()
-    {
-        QTest::addColumn<Window>("window");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("accepts");
-        QTest::newRow("form1_name") << Window::Form1 << "Text1" << true;
-        QTest::newRow("form2_speed") << Window::Form2 << "Text1" << false;
-        QTest::newRow("form3_word") << Window::Form3 << "Text1" << true;
-        QTest::newRow("form3_meaning") << Window::Form3 << "Text2" << true;
-    }
-
-    void composedText()
-    {
-        QFETCH(Window, window);
-        QFETCH(QString, name);
-        QFETCH(bool, accepts);
-        OpenWindow open(window);
-        auto *box = open.window->findChild<QLineEdit *>(name);
+        QTest::keyClicks(box, QString(205, QLatin1Char('7')));
+        QCOMPARE(box->text().size(), limit == 0 ? 205 : limit);
         QInputMethodQueryEvent query(Qt::ImEnabled);
         QApplication::sendEvent(box, &query);
-        QCOMPARE(query.value(Qt::ImEnabled).toBool(), accepts);
-        if (!accepts)
+        QCOMPARE(query.value(Qt::ImEnabled).toBool(), composes);
+        if (!composes)
             return;
         box->clear();
         QInputMethodEvent preedit(QStringLiteral("いぬ"), {});
@@ -456,33 +425,15 @@ private slots:
         QCOMPARE(box->text(), QStringLiteral("犬"));
     }
 
-    void drillOverlapStacking()
+    // Five digits hold every count up to 32767; the number text's leading blank is not shown.
+    void counterShowsTheLargestCount()
     {
-        OpenWindow open(Window::Form2);
-        const QList<QWidget *> children = open.window->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
-        auto z = [&](const char *name) { return children.indexOf(open.window->findChild<QWidget *>(name)); };
-        QVERIFY(z("CtlDigital1") > z("Label4"));
-        QVERIFY(z("CtlDigital1") > z("Text1"));
-        QVERIFY(z("Label5") > z("Label4"));
-    }
-
-    void counterShowsEveryEntryCount_data()
-    {
-        QTest::addColumn<QString>("numberText");
-        QTest::newRow("zero") << " 0";
-        QTest::newRow("seven") << " 7";
-        QTest::newRow("largest") << " 32767";
-    }
-
-    void counterShowsEveryEntryCount()
-    {
-        QFETCH(QString, numberText);
         DigitalCounter counter;
-        counter.setValue(numberText);
-        QVERIFY(!counter.checkOverflow(numberText.trimmed().toInt()));
-        QCOMPARE(counter.intValue(), numberText.trimmed().toInt());
-        QCOMPARE(counter.value(), numberText);
-        QCOMPARE(counter.accessibleName(), numberText.trimmed());
+        counter.setValue(QStringLiteral(" 32767"));
+        QVERIFY(!counter.checkOverflow(32767));
+        QCOMPARE(counter.intValue(), 32767);
+        QCOMPARE(counter.value(), QStringLiteral(" 32767"));
+        QCOMPARE(counter.accessibleName(), QStringLiteral("32767"));
     }
 
     // Its black ground is its own, not the white window's showing through.

@@ -45,12 +45,9 @@ public:
     std::optional<QString> getOpenFileName(QWidget *, const OpenFileRequest &request) override
     {
         requests.push_back(request);
-        if (answers.empty() || !answers.front()) {
-            if (!answers.empty())
-                answers.pop_front();
+        if (answers.empty())
             return std::nullopt;
-        }
-        const QString answer = *answers.front();
+        const std::optional<QString> answer = answers.front();
         answers.pop_front();
         return answer;
     }
