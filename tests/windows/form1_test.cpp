@@ -179,6 +179,8 @@ private slots:
 
         click(h, "Command2"); // word entry, then back to a fresh main menu
         h.click(Window::Form3, "Command2");
+        QVERIFY(!h.app.window(Window::Form3));
+        QCOMPARE(text1(h)->text(), NamePrompt);
         QCOMPARE(label3(h), b);
         QCOMPARE(QString::fromStdString(h.module.DictionaryPath), b);
 

@@ -3,8 +3,6 @@
 #include "fakes.h"
 #include "testmain.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <stdexcept>
 
@@ -65,20 +63,6 @@ private slots:
         QVERIFY(!h.app.window(Window::Form1));
         QTRY_VERIFY(menu.isNull()); // destroyed once the command has returned
         QVERIFY(h.messageBox.shown.isEmpty());
-    }
-
-    void backShowsAFreshMainMenu()
-    {
-        Harness h;
-        const QString path = h.useDictionary("");
-        h.app.start();
-        h.control<QLineEdit>(Window::Form1, "Text1")->setText(QStringLiteral("mine"));
-        h.click(Window::Form1, "Command2");
-        h.click(Window::Form3, "Command2");
-        QVERIFY(!h.app.window(Window::Form3));
-        QCOMPARE(h.control<QLabel>(Window::Form1, "Label3")->text(), path);
-        QCOMPARE(h.control<QLineEdit>(Window::Form1, "Text1")->text(), QStringLiteral("新規辞書名を入力してください"));
-        QCOMPARE(visibleWindows(h), 1);
     }
 
     // The exit buttons, and closing any window through its frame.
