@@ -13,7 +13,6 @@ namespace tamberlo {
 class DigitalCounter;
 class MillisecondClock;
 class RandomDraw;
-class StepTimer;
 struct Module1;
 
 // The flash drill: once started, it shows random entries of the current dictionary until the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "windows/shell.h"
+
 #include <cstdint>
 #include <optional>
 
