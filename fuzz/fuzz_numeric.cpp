@@ -1,6 +1,6 @@
 // The numeric value of any text is a number (never NaN), and its half-period either fits or is an overflow.
-#include "dictionary/numericvalue.h"
 #include "dictionary/runtimeerror.h"
+#include "windows/drillrules.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,12 +1,9 @@
 #include "app/application.h"
-#include "platform/clock.h"
-#include "platform/filedialog.h"
-#include "platform/fonts.h"
-#include "platform/icon.h"
-#include "platform/messagebox.h"
 #include "dictionary/module1.h"
-#include "app/qttexts.h"
-#include "platform/randomdraw.h"
+#include "platform/clock.h"
+#include "platform/controls.h"
+#include "platform/dialogs.h"
+#include "platform/fonts.h"
 #include "platform/steptimer.h"
 
 #include <QApplication>
@@ -15,8 +12,7 @@
 
 int main(int argc, char *argv[])
 {
-    const bool platformChosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-    if (!platformChosen && qEnvironmentVariableIsEmpty("DISPLAY")
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         std::fputs("tamberlo: no display to open its window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n",
                    stderr);
@@ -45,8 +41,8 @@ int main(int argc, char *argv[])
     tamberlo::Application app({messageBox, fileDialog, clock, timer, random}, module);
 
     app.start();
-    if (app.hasEnded())
-        return app.exitStatus();
-    QApplication::exec();
+    // A run-time error in start() has been reported and has ended the program before the loop.
+    if (!app.hasEnded())
+        QApplication::exec();
     return app.exitStatus();
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of the dictionary core with clang and runs each for a bounded time.
+# Builds the libFuzzer targets of the dictionary core and the drill's rules with clang and runs each
+# for a bounded time.
 # Usage: tools/fuzz.sh [SECONDS_PER_TARGET]   (default 60; FUZZ_TARGETS="fuzz_reader ..." to pick)
 # Not part of `make test`. Crashes land in build-fuzz/artifacts/.
 set -euo pipefail

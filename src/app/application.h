@@ -1,13 +1,12 @@
 #pragma once
 
 // How Tamberlo fits together. One Application lives for the whole process. It owns the shared
-// state (Module1, whose DictionaryPath names the current dictionary) and the platform seams
-// (message box, file dialog, clock, step timer, random draw), and it loads, shows and unloads the
-// three windows: Form1, the main menu, which alone writes DictionaryPath; Form2, the flash drill;
-// Form3, word entry. Exactly one window is open at a time. The windows read and append dictionary
-// files only through the Qt-free core in src/dictionary/, always on the file DictionaryPath names,
-// and each operation opens and closes the file itself. A failure the windows do not handle is a
-// RuntimeError: every handler is wrapped where it is connected (guarded()), so the error reaches
+// state (Module1, whose DictionaryPath names the current dictionary) and the platform seams, and it
+// loads, shows and unloads the three windows: Form1, the main menu, which alone writes
+// DictionaryPath; Form2, the flash drill; Form3, word entry. Exactly one window is open at a time.
+// The windows read and append dictionary files only through the Qt-free core in src/dictionary/,
+// each operation opening and closing the file itself. A failure they do not handle is an exception:
+// every handler is wrapped where it is connected (guarded()), so the error reaches
 // reportRuntimeError() here, which shows it, writes it to stderr and ends the program.
 
 #include "windows/shell.h"
@@ -15,6 +14,8 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+
+class QCoreApplication;
 
 namespace tamberlo {
 
@@ -35,7 +36,7 @@ struct Platform {
 
 class Application final : public Shell {
 public:
-    Application(Platform platform, Module1 &module);
+    Application(Platform platform, Module1 &module) : m_platform(platform), m_module(module) {}
     ~Application() override;
 
     // Loads and shows the main menu.
@@ -43,11 +44,11 @@ public:
 
     int exitStatus() const { return m_exitStatus; }
     // The loaded instance of a window, or null.
-    QWidget *window(Window window) const;
+    QWidget *window(Window window) const { return m_windows[static_cast<std::size_t>(window)]; }
 
     void showWindow(Window window) override;
     void unloadWindow(Window window) override;
-    void endProgram() override;
+    void endProgram() override { end(0); }
     bool hasEnded() const override { return m_ended; }
     void message(const QString &text) override;
     void reportRuntimeError(const std::exception &error) override;
@@ -63,5 +64,10 @@ private:
     bool m_ended = false;
     int m_exitStatus = 0;
 };
+
+// Qt's own texts (the file dialog and its warnings, message box buttons) in Japanese whatever the
+// user's locale, since the whole interface is Japanese. False when Qt's Japanese catalogue
+// (qt6-translations-l10n) is missing: Qt's texts then stay English.
+bool installJapaneseQtTexts(QCoreApplication &app);
 
 } // namespace tamberlo

@@ -1,18 +1,19 @@
 #include "platform/controls.h"
 
 #include "platform/contrast.h"
-#include "platform/digitalcounter.h"
-#include "platform/icon.h"
-#include "platform/messagebox.h"
+#include "platform/dialogs.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QWidget>
 #include <algorithm>
+#include <utility>
 
 namespace tamberlo {
 
@@ -40,25 +41,22 @@ void condenseToFit(QWidget *control, const QString &text, int room)
 }
 
 // Fitting loads the condensed face, which a label that opens hidden needs only once it is shown:
-// its design caption is fitted when first painted. A caption set later is fitted at once.
+// its design caption is fitted as it is first shown, before any paint. A caption set later is
+// fitted at once.
 class Caption final : public QLabel {
 public:
     using QLabel::QLabel;
 
-    void fitWhenPainted() { m_unfitted = true; }
-
 protected:
-    void paintEvent(QPaintEvent *event) override
+    void showEvent(QShowEvent *event) override
     {
-        if (m_unfitted) {
-            m_unfitted = false;
+        if (std::exchange(m_unfitted, false))
             condenseToFit(this, text(), contentsRect().width());
-        }
-        QLabel::paintEvent(event);
+        QLabel::showEvent(event);
     }
 
 private:
-    bool m_unfitted = false;
+    bool m_unfitted = true;
 };
 
 // A label paints its own white ground, so the desktop's text colour may vanish on it (a dark
@@ -88,12 +86,35 @@ public:
 };
 } // namespace
 
+QRect pixelRect(const Twips &place)
+{
+    return QRect(twipsToPixels(place.left), twipsToPixels(place.top),
+                 twipsToPixels(place.width), twipsToPixels(place.height));
+}
+
+void placeControl(QWidget *control, const Twips &place)
+{
+    const QRect rect = pixelRect(place);
+    control->move(rect.topLeft());
+    control->setFixedSize(rect.size());
+}
+
+void centreOnScreen(QWidget *window)
+{
+    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(available.center());
+    window->move(frame.topLeft());
+}
+
 QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design)
 {
     auto *label = new Caption(window);
     label->setObjectName(QLatin1String(name));
     label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(false);
     label->setAlignment(Qt::AlignTop
                         | (design.align == TextAlign::Centred ? Qt::AlignHCenter : Qt::AlignLeft));
     label->setAutoFillBackground(true);
@@ -108,7 +129,6 @@ QLabel *makeLabel(QWidget *window, const char *name, const LabelDesign &design)
         label->setFont(*design.font);
     label->setText(design.text);
     placeControl(label, design.place);
-    label->fitWhenPainted();
     return label;
 }
 
@@ -158,6 +178,32 @@ QLineEdit *makeTextBox(QWidget *window, const char *name, const QString &text, c
     return box;
 }
 
+// Five digits: room for every count up to 32767 (the design's four would not hold it); the number
+// text's leading blank is not drawn.
+DigitalCounter::DigitalCounter(QWidget *parent)
+    : QLCDNumber(5, parent)
+{
+    setSegmentStyle(QLCDNumber::Filled);
+    setFrameStyle(QFrame::NoFrame);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    // Filled segments are shaded with Light and Dark: one colour keeps them crisp at this size.
+    const QColor segments(255, 64, 32);
+    colours.setColor(QPalette::WindowText, segments);
+    colours.setColor(QPalette::Light, segments);
+    colours.setColor(QPalette::Dark, segments);
+    setPalette(colours);
+    setValue(QStringLiteral(" 0"));
+}
+
+void DigitalCounter::setValue(const QString &numberText)
+{
+    m_value = numberText;
+    display(numberText.trimmed());
+    setAccessibleName(numberText.trimmed());
+}
+
 DigitalCounter *makeCounter(QWidget *window, const char *name, const Twips &place,
                             const QString &description)
 {
@@ -166,6 +212,14 @@ DigitalCounter *makeCounter(QWidget *window, const char *name, const Twips &plac
     counter->setAccessibleDescription(description);
     placeControl(counter, place);
     return counter;
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/tamberlo-16.xpm"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/icons/tamberlo-32.xpm"), QSize(32, 32));
+    return icon;
 }
 
 void setUpWindow(QWidget *window, const char *name, int widthTwips, int heightTwips)
@@ -177,7 +231,7 @@ void setUpWindow(QWidget *window, const char *name, int widthTwips, int heightTw
     QPalette colours = window->palette();
     colours.setColor(QPalette::Window, Qt::white);
     window->setPalette(colours);
-    setClientSize(window, widthTwips, heightTwips);
+    window->setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
 }
 
 } // namespace tamberlo

@@ -57,12 +57,6 @@ private:
 
 #endif
 
-DrillVoice::DrillVoice(QWidget *window, const MillisecondClock &clock)
-    : m_window(window)
-    , m_clock(clock)
-{
-}
-
 DrillVoice::~DrillVoice()
 {
 #if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
@@ -77,18 +71,14 @@ DrillVoice::~DrillVoice()
 // A meaning is said only after its word, so that a drill too fast to say both keeps to words.
 void DrillVoice::word(const QString &text)
 {
-    if (!QAccessible::isActive())
-        return;
-    m_wordSkipped = !hasRoom();
+    m_wordSkipped = !QAccessible::isActive() || !hasRoom();
     if (!m_wordSkipped)
         say(text);
 }
 
 void DrillVoice::meaning(const QString &text)
 {
-    if (!QAccessible::isActive())
-        return;
-    if (!m_wordSkipped && hasRoom())
+    if (!m_wordSkipped && QAccessible::isActive() && hasRoom())
         say(text);
 }
 

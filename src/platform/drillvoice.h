@@ -20,7 +20,7 @@ public:
     // What a reader needs to say a word before the next one cuts it off.
     static constexpr qint64 MinimumGapMs = 500;
 
-    DrillVoice(QWidget *window, const MillisecondClock &clock);
+    DrillVoice(QWidget *window, const MillisecondClock &clock) : m_window(window), m_clock(clock) {}
     ~DrillVoice();
     DrillVoice(const DrillVoice &) = delete;
     DrillVoice &operator=(const DrillVoice &) = delete;

@@ -5,28 +5,17 @@
 
 namespace tamberlo {
 
-namespace {
-QString installedFamily(const QStringList &installed, const QString &name)
-{
-    for (const QString &family : installed)
-        if (family.compare(name, Qt::CaseInsensitive) == 0)
-            return family;
-    return {};
-}
-
 // Asked for a face it does not have, Qt first has fontconfig sort every face for each size and
 // weight; asked for the face that stands in for it, Qt finds the same font at once.
-QString shownFace(const QString &face)
+static QString shownFace(const QString &face)
 {
     const QStringList installed = QFontDatabase::families();
-    if (!installedFamily(installed, face).isEmpty())
-        return face;
-    for (const QString &substitute : QFont::substitutes(face))
-        if (QString family = installedFamily(installed, substitute); !family.isEmpty())
-            return family;
+    for (const QString &name : QStringList{face} + QFont::substitutes(face))
+        for (const QString &family : installed)
+            if (family.compare(name, Qt::CaseInsensitive) == 0)
+                return family;
     return face;
 }
-} // namespace
 
 void installFontSubstitutes()
 {

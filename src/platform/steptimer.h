@@ -19,6 +19,8 @@ public:
     virtual void stop() = 0;
 };
 
+// Its timerfd is made by the first start that waits: failing that is that start's run-time error,
+// reported as any other.
 class PreciseStepTimer final : public StepTimer {
 public:
     PreciseStepTimer();
@@ -27,10 +29,13 @@ public:
     void stop() override;
 
 private:
+    void makeTimerFd();
+    void fire();
+
     std::function<void()> m_step;
     int m_timerFd = -1;
     std::unique_ptr<QSocketNotifier> m_timerFdNotifier;
-    QTimer m_fallbackTimer;
+    QTimer m_atOnceTimer;
 };
 
 } // namespace tamberlo

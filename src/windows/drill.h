@@ -1,16 +1,18 @@
 #pragma once
 
+#include "platform/steptimer.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tamberlo {
 
 class RandomDraw;
 class Shell;
-class StepTimer;
 
 // The flash drill as steps that the step timer runs from the event loop, each returning at once.
 // start counts the entries, once. word reseeds and draws, picks an entry, reads and splits it
@@ -26,8 +28,9 @@ public:
         std::function<void()> clearMeaning;
     };
 
-    Drill(Shell &shell, StepTimer &timer, RandomDraw &random, View view);
-    ~Drill();
+    Drill(Shell &shell, StepTimer &timer, RandomDraw &random, View view)
+        : m_shell(shell), m_timer(timer), m_random(random), m_view(std::move(view)) {}
+    ~Drill() { m_timer.stop(); }
     void start(const std::string &path);
 
 private:

@@ -1,30 +1,21 @@
 #include "windows/form1.h"
 
-#include "platform/controls.h"
 #include "dictionary/dictionaryexists.h"
 #include "dictionary/dictionaryfile.h"
-#include "platform/fonts.h"
 #include "dictionary/module1.h"
-#include "windows/shell.h"
+#include "platform/controls.h"
+#include "platform/fonts.h"
 #include "platform/textbytes.h"
+#include "windows/shell.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace tamberlo {
 
-namespace {
-const QString SelectPrompt = QStringLiteral("辞書選択を押して辞書ファイルを選択してください");
-const QString NamePrompt = QStringLiteral("新規辞書名を入力してください");
-const QString DictionaryFilter = QStringLiteral("Tamberlo 辞書(*.tmb)|*.tmb");
-const QString NoDictionaryMessage = QStringLiteral("辞書ファイルを選択してください。");
-} // namespace
-
 Form1::Form1(Shell &shell, Module1 &module, FileDialog &fileDialog, QWidget *parent)
-    : QWidget(parent)
-    , m_shell(shell)
+    : ProgramWindow(shell, parent)
     , m_module(module)
     , CommonDialog1(fileDialog)
 {
@@ -40,11 +31,12 @@ Form1::Form1(Shell &shell, Module1 &module, FileDialog &fileDialog, QWidget *par
     Label2 = makeLabel(this, "Label2", {QStringLiteral("Tamberlo Project"), {6360, 2640, 1575, 255},
                                         designFont(MsPGothic, 9, Weight::Bold), QColor(0, 128, 0)});
     Command4 = makeButton(this, "Command4", QStringLiteral("辞書選択"), {240, 1800, 1575, 375}, buttonFont);
-    Label3 = makeLabel(this, "Label3", {SelectPrompt, {2280, 1920, 5415, 255}, std::nullopt, std::nullopt});
+    Label3 = makeLabel(this, "Label3", {QStringLiteral("辞書選択を押して辞書ファイルを選択してください"),
+                                        {2280, 1920, 5415, 255}, std::nullopt, std::nullopt});
     Command5 = makeButton(this, "Command5", QStringLiteral("新規辞書作成"), {240, 2400, 1575, 375},
                           designFont(MsPGothic, 9.75, Weight::Bold));
-    Text1 = makeTextBox(this, "Text1", NamePrompt, {2280, 2400, 3735, 375}, std::nullopt, 0,
-                        QStringLiteral("新規辞書名"));
+    Text1 = makeTextBox(this, "Text1", QStringLiteral("新規辞書名を入力してください"), {2280, 2400, 3735, 375},
+                        std::nullopt, 0, QStringLiteral("新規辞書名"));
     Label4 = makeLabel(this, "Label4", {QStringLiteral("Ver 2.0"), {6840, 1200, 735, 255},
                                         designFont(TimesNewRoman, 12, Weight::Bold), QColor(255, 0, 0)});
 
@@ -68,11 +60,6 @@ void Form1::onLoad()
         setCaption(Label3, pathToText(m_module.DictionaryPath));
 }
 
-void Form1::closeEvent(QCloseEvent *event)
-{
-    endOnClose(m_shell, event);
-}
-
 void Form1::onCommand1Clicked()
 {
     openWithDictionary(Window::Form2);
@@ -86,7 +73,7 @@ void Form1::onCommand2Clicked()
 void Form1::openWithDictionary(Window next)
 {
     if (m_module.DictionaryPath.empty()) {
-        m_shell.message(NoDictionaryMessage);
+        m_shell.message(QStringLiteral("辞書ファイルを選択してください。"));
         return;
     }
     m_shell.unloadWindow(Window::Form1);
@@ -102,7 +89,7 @@ void Form1::onCommand4Clicked()
 {
     m_module.DictionaryPath.clear();
     CommonDialog1.setDefaultExt(QStringLiteral(".tmb"));
-    CommonDialog1.setFilter(DictionaryFilter);
+    CommonDialog1.setFilter(QStringLiteral("Tamberlo 辞書(*.tmb)|*.tmb"));
     CommonDialog1.setFilterIndex(1);
     CommonDialog1.showOpen(this);
     m_module.DictionaryPath = textToPath(CommonDialog1.fileName());

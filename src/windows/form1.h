@@ -1,9 +1,7 @@
 #pragma once
 
-#include "platform/commondialog.h"
+#include "platform/dialogs.h"
 #include "windows/shell.h"
-
-#include <QWidget>
 
 class QLabel;
 class QLineEdit;
@@ -11,20 +9,16 @@ class QPushButton;
 
 namespace tamberlo {
 
-class FileDialog;
 struct Module1;
 
 // The main menu: choose or create a dictionary, then go to the drill or to word entry.
-class Form1 final : public QWidget {
+class Form1 final : public ProgramWindow {
     Q_OBJECT
 
 public:
     Form1(Shell &shell, Module1 &module, FileDialog &fileDialog, QWidget *parent = nullptr);
 
     void onLoad(); // load step: Label3 shows the chosen dictionary's path, if any
-
-protected:
-    void closeEvent(QCloseEvent *event) override; // the close box ends the program
 
 private:
     void onCommand1Clicked(); // 暗記開始: start memorizing, on to the drill
@@ -34,7 +28,6 @@ private:
     void onCommand5Clicked(); // 新規辞書作成: create an empty dictionary named by Text1
     void openWithDictionary(Window next); // 暗記開始 and 単語追加 need a chosen dictionary
 
-    Shell &m_shell;
     Module1 &m_module;
 
     QLabel *Label1; // "Tamberlo": the title

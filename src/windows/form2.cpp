@@ -1,12 +1,10 @@
 #include "windows/form2.h"
 
-#include "platform/controls.h"
-#include "platform/digitalcounter.h"
-#include "platform/fonts.h"
 #include "dictionary/module1.h"
+#include "platform/controls.h"
+#include "platform/fonts.h"
 #include "windows/shell.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,8 +13,7 @@ namespace tamberlo {
 
 Form2::Form2(Shell &shell, Module1 &module, const MillisecondClock &clock, StepTimer &timer,
              RandomDraw &random, QWidget *parent)
-    : QWidget(parent)
-    , m_shell(shell)
+    : ProgramWindow(shell, parent)
     , m_module(module)
     , m_voice(this, clock)
     , m_drill(shell, timer, random,
@@ -60,11 +57,6 @@ Form2::Form2(Shell &shell, Module1 &module, const MillisecondClock &clock, StepT
 
     connect(Command1, &QPushButton::clicked, this, guarded(m_shell, [this] { onCommand1Clicked(); }));
     connect(Command2, &QPushButton::clicked, this, guarded(m_shell, [this] { onCommand2Clicked(); }));
-}
-
-void Form2::closeEvent(QCloseEvent *event)
-{
-    endOnClose(m_shell, event);
 }
 
 void Form2::onCommand1Clicked()

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "windows/drill.h"
 #include "platform/drillvoice.h"
-
-#include <QWidget>
+#include "windows/drill.h"
+#include "windows/shell.h"
 
 class QLabel;
 class QLineEdit;
@@ -14,27 +13,21 @@ namespace tamberlo {
 class DigitalCounter;
 class MillisecondClock;
 class RandomDraw;
-class Shell;
-class StepTimer;
 struct Module1;
 
 // The flash drill: once started, it shows random entries of the current dictionary until the
 // program ends.
-class Form2 final : public QWidget {
+class Form2 final : public ProgramWindow {
     Q_OBJECT
 
 public:
     Form2(Shell &shell, Module1 &module, const MillisecondClock &clock, StepTimer &timer,
           RandomDraw &random, QWidget *parent = nullptr);
 
-protected:
-    void closeEvent(QCloseEvent *event) override; // the close box ends the program
-
 private:
     void onCommand1Clicked(); // 開始: start the drill, whose steps run until the program ends
     void onCommand2Clicked(); // 終了: exit, end the program
 
-    Shell &m_shell;
     Module1 &m_module;
     DrillVoice m_voice; // says each word and meaning to a screen reader, if one listens
 

@@ -1,18 +1,16 @@
 #include "windows/form3.h"
 
+#include "dictionary/dictionaryfile.h"
+#include "dictionary/newentry.h"
+#include "dictionary/module1.h"
 #include "platform/clock.h"
 #include "platform/controls.h"
-#include "dictionary/dictionaryfile.h"
-#include "platform/digitalcounter.h"
-#include "dictionary/newentry.h"
-#include "dictionary/entrynumbers.h"
 #include "platform/fonts.h"
-#include "dictionary/module1.h"
-#include "windows/shell.h"
 #include "platform/steptimer.h"
 #include "platform/textbytes.h"
+#include "windows/drillrules.h"
+#include "windows/shell.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,8 +20,7 @@
 namespace tamberlo {
 
 Form3::Form3(Shell &shell, Module1 &module, const MillisecondClock &clock, StepTimer &timer, QWidget *parent)
-    : QWidget(parent)
-    , m_shell(shell)
+    : ProgramWindow(shell, parent)
     , m_module(module)
     , m_clock(clock)
     , m_timer(timer)
@@ -61,14 +58,8 @@ Form3::~Form3()
 
 void Form3::onLoad()
 {
-    WordCount = 0;
-    WordCount = addInt16(WordCount, countEntries(m_module.DictionaryPath), m_module.DictionaryPath);
+    WordCount = countEntries(m_module.DictionaryPath);
     CtlDigital1->setValue(QString::fromStdString(numberText(WordCount)));
-}
-
-void Form3::closeEvent(QCloseEvent *event)
-{
-    endOnClose(m_shell, event);
 }
 
 void Form3::onCommand1Clicked()
@@ -76,19 +67,12 @@ void Form3::onCommand1Clicked()
     // While a registration awaits the lock, a second press is one too many.
     if (m_pending)
         return;
-    const QString missing = QStringLiteral("未記入欄があります");
-    if (Text1->text().isEmpty()) {
-        m_shell.message(missing);
+    if (Text1->text().isEmpty() || Text2->text().isEmpty()) {
+        m_shell.message(QStringLiteral("未記入欄があります"));
         return;
     }
-    if (Text2->text().isEmpty()) {
-        m_shell.message(missing);
-        return;
-    }
-    const std::string word = textToUtf8(Text1->text());
-    const std::string meaning = textToUtf8(Text2->text());
     // A pair that could not be stored faithfully is refused before anything is written.
-    switch (checkNewEntry(word, meaning)) {
+    switch (checkNewEntry(textToUtf8(Text1->text()), textToUtf8(Text2->text()))) {
     case EntryCheck::Ok:
         break;
     case EntryCheck::HoldsSeparator:
@@ -98,14 +82,15 @@ void Form3::onCommand1Clicked()
         m_shell.message(QStringLiteral("辞書ファイルに保存できない文字が含まれています"));
         return;
     }
-    m_pending = Pending{Text1->text(), Text2->text(), word, meaning, m_clock.nowMs()};
+    m_pending = Pending{Text1->text(), Text2->text(), m_clock.nowMs()};
     tryToAppend();
 }
 
 void Form3::tryToAppend()
 {
     // Full or not is decided from the file itself: another writer may have filled it since load.
-    const AppendResult result = appendEntry(m_module.DictionaryPath, m_pending->word, m_pending->meaning);
+    const AppendResult result =
+        appendEntry(m_module.DictionaryPath, textToUtf8(m_pending->word), textToUtf8(m_pending->meaning));
     // While another program holds the dictionary the window stays as it is, focus and all.
     if (result.outcome == AppendOutcome::Locked) {
         if (const auto next = nextLockTry(std::chrono::milliseconds(m_clock.nowMs() - m_pending->firstTryMs))) {
@@ -126,9 +111,9 @@ void Form3::tryToAppend()
         return;
     }
     // Text typed while the lock was awaited is the user's next entry: only what was saved is cleared.
-    if (Text1->text() == saved.wordText)
+    if (Text1->text() == saved.word)
         Text1->setText(QString());
-    if (Text2->text() == saved.meaningText)
+    if (Text2->text() == saved.meaning)
         Text2->setText(QString());
     WordCount = addInt16(WordCount, 1, m_module.DictionaryPath);
     CtlDigital1->setValue(QString::fromStdString(numberText(WordCount)));

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QString>
-#include <QWidget>
+#include "windows/shell.h"
+
 #include <cstdint>
 #include <optional>
-#include <string>
 
 class QLabel;
 class QLineEdit;
@@ -14,12 +13,11 @@ namespace tamberlo {
 
 class DigitalCounter;
 class MillisecondClock;
-class Shell;
 class StepTimer;
 struct Module1;
 
 // Word entry: appends word–meaning pairs to the current dictionary and shows how many it holds.
-class Form3 final : public QWidget {
+class Form3 final : public ProgramWindow {
     Q_OBJECT
 
 public:
@@ -28,25 +26,20 @@ public:
 
     void onLoad(); // load step: counts the dictionary into WordCount and CtlDigital1
 
-protected:
-    void closeEvent(QCloseEvent *event) override; // the close box ends the program
-
 private:
     void onCommand1Clicked(); // 登録: register the word and its meaning
     void onCommand2Clicked(); // 戻る: back to the main menu
     void tryToAppend(); // one try of the pending registration; tried again while another program holds the lock
 
-    Shell &m_shell;
     Module1 &m_module;
     const MillisecondClock &m_clock;
     StepTimer &m_timer;
 
     // Entries in the dictionary as far as this window knows.
     std::int16_t WordCount = 0;
-    // The registration 登録 is saving, as typed and as stored; present while the lock is awaited.
+    // The registration 登録 is saving, as typed; present while the lock is awaited.
     struct Pending {
-        QString wordText, meaningText;
-        std::string word, meaning;
+        QString word, meaning;
         qint64 firstTryMs;
     };
     std::optional<Pending> m_pending;

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QString>
+#include <QWidget>
 #include <exception>
 #include <utility>
 
@@ -43,11 +44,20 @@ auto guarded(Shell &shell, Handler handler)
     };
 }
 
-// Closing the one open window through its frame ends the program, whichever window it is.
-inline void endOnClose(Shell &shell, QCloseEvent *event)
-{
-    event->accept();
-    guarded(shell, [&shell] { shell.endProgram(); })();
-}
+// One of the program's windows: closing the one open window through its frame ends the program,
+// whichever window it is.
+class ProgramWindow : public QWidget {
+public:
+    ProgramWindow(Shell &shell, QWidget *parent) : QWidget(parent), m_shell(shell) {}
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        event->accept();
+        guarded(m_shell, [this] { m_shell.endProgram(); })();
+    }
+
+    Shell &m_shell;
+};
 
 } // namespace tamberlo

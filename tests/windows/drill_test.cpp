@@ -3,9 +3,8 @@
 // loop, a run-time error inside a step and the step timer itself, bounded only by ctest's timeout;
 // what a screen reader is told.
 
-#include "platform/digitalcounter.h"
 #include "fakes.h"
-#include "windows/form2.h"
+#include "platform/controls.h"
 #include "platform/steptimer.h"
 #include "testmain.h"
 
@@ -18,17 +17,10 @@
 #include <QLoggingCategory>
 #include <QPushButton>
 #include <QTimer>
-#include <chrono>
-#include <cmath>
-#include <fcntl.h>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
-#include <memory>
 #include <optional>
-#include <sys/resource.h>
-#include <sys/timerfd.h>
-#include <unistd.h>
 
 using namespace tamberlo;
 using namespace tamberlo::testing;
@@ -44,8 +36,6 @@ QByteArray numberedDictionary(int entries)
         bytes += "w" + QByteArray::number(i) + "<>m" + QByteArray::number(i) + "\r\n";
     return bytes;
 }
-
-const float LargestDraw = std::nextafter(1.0f, 0.0f);
 
 struct DrillRun;
 DrillRun *g_recording = nullptr;
@@ -72,7 +62,7 @@ struct DrillRun {
 
     void write(const QByteArray &bytes) { writeBytes(path, bytes); }
 
-    Form2 *form() const { return static_cast<Form2 *>(h.app.window(Window::Form2)); }
+    QWidget *form() const { return h.app.window(Window::Form2); }
     QLabel *label(const char *name) const { return h.control<QLabel>(Window::Form2, name); }
     QLineEdit *text1() const { return h.control<QLineEdit>(Window::Form2, "Text1"); }
     QPushButton *button(const char *name) const { return h.control<QPushButton>(Window::Form2, name); }
@@ -172,53 +162,7 @@ struct RealDrillWindow {
     Application app{{messageBox, fileDialog, clock, timer, random}, module};
 };
 
-// The timer when no timerfd can be had: it is made while the process has no descriptor to spare.
-std::unique_ptr<PreciseStepTimer> timerWithoutTimerFd()
-{
-    rlimit saved{};
-    ::getrlimit(RLIMIT_NOFILE, &saved);
-    const int lowestFree = ::open("/dev/null", O_RDONLY);
-    ::close(lowestFree);
-    rlimit none = saved;
-    none.rlim_cur = static_cast<rlim_t>(lowestFree);
-    ::setrlimit(RLIMIT_NOFILE, &none);
-    const int probe = ::timerfd_create(CLOCK_MONOTONIC, 0);
-    auto timer = std::make_unique<PreciseStepTimer>();
-    ::setrlimit(RLIMIT_NOFILE, &saved);
-    if (probe >= 0) {
-        ::close(probe);
-        return nullptr;
-    }
-    return timer;
-}
-
-// Closes stdin for as long as it lives, so that the next descriptor made is 0; stdin comes back after.
-class StdinAside {
-public:
-    StdinAside() : m_stdin(::dup(0)) { ::close(0); }
-    ~StdinAside()
-    {
-        ::dup2(m_stdin, 0);
-        ::close(m_stdin);
-    }
-    StdinAside(const StdinAside &) = delete;
-    StdinAside &operator=(const StdinAside &) = delete;
-
-private:
-    int m_stdin;
-};
-
-enum class TimerKind { TimerFd, TimerFdAtZero, FallbackTimer };
-
-qint64 steadyMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 } // namespace
-
-Q_DECLARE_METATYPE(TimerKind)
 
 class DrillTest : public QObject {
     Q_OBJECT
@@ -256,37 +200,18 @@ private slots:
         QVERIFY(d.log.isEmpty());
     }
 
-    // Which entry a draw picks is the core's; here the count it picks from is the file's.
-    void largestDrawPicksTheLastOfAFullDictionary()
-    {
-        DrillRun d(numberedDictionary(32767));
-        d.h.random.values = {LargestDraw};
-        d.run(1);
-        QCOMPARE(d.events("word"), QStringList{"[ 32767|w32767|]"});
-        QVERIFY(d.h.messageBox.shown.isEmpty());
-    }
-
     void eachFlashDrawsAndReadsAfresh()
     {
         DrillRun d(numberedDictionary(3));
         d.h.random.values = {0.0f, 0.5f, 0.9f, 0.9f};
         d.run(3 * 4, [&](int step) {
             // Between the second and third flash: the text changes, and the file grows, but the
-            // count taken at the start still bounds the draw.
+            // count taken at the start still bounds the draw (which entry a draw picks is the rules').
             if (step == 6)
                 d.write("x1<>y1\r\nx2<>y2\r\nx3<>y3\r\nx4<>y4\r\n");
         });
         QCOMPARE(d.events("word"), (QStringList{"[ 1|w1|]", "[ 2|w2|]", "[ 3|x3|]", "[ 3|x3|]"}));
         QCOMPARE(d.events("meaning"), (QStringList{"[ 1|w1|m1]", "[ 2|w2|m2]", "[ 3|x3|y3]", "[ 3|x3|y3]"}));
-    }
-
-    // Which piece is the word and which the meaning is the core's; the third piece is never shown.
-    void piecesDecodedIntoTheirLabels()
-    {
-        DrillRun d("\x8c\xa2<>\x94\x4c<>x\r\n");
-        d.run(2);
-        QCOMPARE(d.events("meaning"), QStringList{"[ 1|犬|猫]"});
-        QVERIFY(d.h.messageBox.shown.isEmpty());
     }
 
     void halfPeriod_data()
@@ -300,22 +225,23 @@ private slots:
         QTest::newRow("negative") << "-1" << -500;
     }
 
-    // Two flashes in order, each wait taking the half-period, one of zero or less none at all.
+    // Two flashes in order, each wait taking the half-period, one of zero or less none at all. Which
+    // piece is the word and which the meaning is the core's; the third piece is never shown.
     void halfPeriod()
     {
         QFETCH(QString, speed);
         QFETCH(int, ms);
-        DrillRun d("dog<>cat\r\n", speed);
+        DrillRun d("\x8c\xa2<>\x94\x4c<>x\r\n", speed);
         d.run(3 * 2);
         QCOMPARE(d.events("wait"), QStringList(4, QString::number(ms)));
         const qint64 flash = std::max(ms, 0);
         const QStringList expected{
-            QStringLiteral("1000 word [ 1|dog|]"),
+            QStringLiteral("1000 word [ 1|犬|]"),
             QStringLiteral("1000 wait %1").arg(ms),
-            QStringLiteral("%1 meaning [ 1|dog|cat]").arg(1000 + flash),
+            QStringLiteral("%1 meaning [ 1|犬|猫]").arg(1000 + flash),
             QStringLiteral("%1 wait %2").arg(1000 + flash).arg(ms),
-            QStringLiteral("%1 clear [ 1|dog|]").arg(1000 + 2 * flash),
-            QStringLiteral("%1 word [ 1|dog|]").arg(1000 + 2 * flash),
+            QStringLiteral("%1 clear [ 1|犬|]").arg(1000 + 2 * flash),
+            QStringLiteral("%1 word [ 1|犬|]").arg(1000 + 2 * flash),
         };
         QCOMPARE(d.log.mid(0, expected.size()), expected);
         QCOMPARE(d.h.random.draws, 2);
@@ -515,19 +441,15 @@ private slots:
 
     void stepTimer_data()
     {
-        QTest::addColumn<TimerKind>("kind");
         QTest::addColumn<int>("ms");
         QTest::addColumn<bool>("replaceFarStep");
         QTest::addColumn<bool>("stop");
-        // Descriptor 0 is a timerfd like any other where the program was started with stdin closed.
-        for (auto [kind, how] : {std::pair(TimerKind::TimerFd, "timerfd_"), std::pair(TimerKind::TimerFdAtZero, "timerfd_0_"),
-                                 std::pair(TimerKind::FallbackTimer, "fallback_timer_")}) {
-            QTest::newRow((QByteArray(how) + "at_once").constData()) << kind << 0 << false << false;
-            QTest::newRow((QByteArray(how) + "negative").constData()) << kind << -5 << false << false;
-            QTest::newRow((QByteArray(how) + "thirty_ms").constData()) << kind << 30 << false << false;
-            QTest::newRow((QByteArray(how) + "replaces_a_far_step").constData()) << kind << 30 << true << false;
-            QTest::newRow((QByteArray(how) + "stopped").constData()) << kind << 0 << false << true;
-        }
+        QTest::newRow("at_once") << 0 << false << false;
+        QTest::newRow("negative") << -5 << false << false;
+        QTest::newRow("thirty_ms") << 30 << false << false;
+        QTest::newRow("replaces_a_far_step") << 30 << true << false;
+        QTest::newRow("stopped_at_once") << 0 << false << true;
+        QTest::newRow("stopped_mid_wait") << 30 << false << true;
     }
 
     // A step runs once, from the event loop, no sooner than its time; the loop handles events
@@ -535,32 +457,25 @@ private slots:
     // wakes the idle loop. A timer that missed its wake-up would hang until ctest's timeout.
     void stepTimer()
     {
-        QFETCH(TimerKind, kind);
         QFETCH(int, ms);
         QFETCH(bool, replaceFarStep);
         QFETCH(bool, stop);
-        std::optional<StdinAside> stdinAside;
-        if (kind == TimerKind::TimerFdAtZero)
-            stdinAside.emplace();
-        const std::unique_ptr<PreciseStepTimer> timer =
-            kind == TimerKind::FallbackTimer ? timerWithoutTimerFd() : std::make_unique<PreciseStepTimer>();
-        if (!timer)
-            QSKIP("a timerfd was had even without a descriptor to spare");
+        PreciseStepTimer timer;
         QCoreApplication::processEvents();
         QEventLoop loop;
         int runs = 0;
         qint64 ranAfter = -1;
-        const qint64 started = steadyMs();
+        const qint64 started = SteadyClock().nowMs();
         if (replaceFarStep)
-            timer->start(600000, [&] { QFAIL("the replaced step ran"); });
-        timer->start(ms, [&] {
+            timer.start(600000, [&] { QFAIL("the replaced step ran"); });
+        timer.start(ms, [&] {
             ++runs;
-            ranAfter = steadyMs() - started;
+            ranAfter = SteadyClock().nowMs() - started;
             loop.quit();
         });
         QCOMPARE(runs, 0);
         if (stop) {
-            timer->stop();
+            timer.stop();
             QTimer::singleShot(0, &loop, &QEventLoop::quit);
         }
         loop.exec();
@@ -592,15 +507,6 @@ private slots:
         loop.exec();
         timer.stop();
         QVERIFY(steps >= 1);
-    }
-
-    // Descriptor 0 included.
-    void timerGivesBackItsDescriptor()
-    {
-        const StdinAside stdinAside;
-        const qsizetype open = QDir(QStringLiteral("/proc/self/fd")).count();
-        { PreciseStepTimer timer; }
-        QCOMPARE(QDir(QStringLiteral("/proc/self/fd")).count(), open);
     }
 };
 

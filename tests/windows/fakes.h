@@ -4,13 +4,11 @@
 // file helpers the window tests share.
 
 #include "app/application.h"
-#include "platform/clock.h"
-#include "platform/filedialog.h"
-#include "platform/messagebox.h"
 #include "dictionary/module1.h"
-#include "platform/randomdraw.h"
-#include "platform/steptimer.h"
 #include "dictionary/systemreason.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/steptimer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -47,12 +45,9 @@ public:
     std::optional<QString> getOpenFileName(QWidget *, const OpenFileRequest &request) override
     {
         requests.push_back(request);
-        if (answers.empty() || !answers.front()) {
-            if (!answers.empty())
-                answers.pop_front();
+        if (answers.empty())
             return std::nullopt;
-        }
-        const QString answer = *answers.front();
+        const std::optional<QString> answer = answers.front();
         answers.pop_front();
         return answer;
     }

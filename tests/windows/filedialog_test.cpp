@@ -1,9 +1,8 @@
 // The real file-open dialog, driven while it is open: where it starts, what it shows, and which
 // answers it gives back.
 
-#include "platform/commondialog.h"
 #include "fakes.h"
-#include "platform/filedialog.h"
+#include "platform/dialogs.h"
 #include "testmain.h"
 
 #include <QDialogButtonBox>
@@ -70,7 +69,9 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
     }
 
-    void opensInTheWorkingDirectory()
+    // Without an initial file it opens in the working directory, wherever an earlier dialog was; with
+    // one, in that file's folder with the file chosen, which Return confirms.
+    void opensWhereItShould()
     {
         QTemporaryDir elsewhere;
         writeBytes(elsewhere.filePath("before.tmb"), "");
@@ -83,10 +84,13 @@ private slots:
         QString directory;
         QString shownName = QStringLiteral("<unset>");
         QString shownFilter;
-        whenOpen<QFileDialog>([&](QFileDialog *d) {
+        auto look = [&](QFileDialog *d) {
             directory = d->directory().absolutePath();
             shownName = fileNameBox(d)->text();
             shownFilter = d->selectedNameFilter();
+        };
+        whenOpen<QFileDialog>([&](QFileDialog *d) {
+            look(d);
             d->reject();
         });
         OpenFileRequest request = dictionaryRequest();
@@ -95,6 +99,17 @@ private slots:
         QCOMPARE(directory, QDir(here.path()).absolutePath());
         QCOMPARE(shownName, QString());
         QCOMPARE(shownFilter, Filter);
+
+        QVERIFY(QDir(here.path()).mkdir("sub"));
+        const QString file = here.file("sub/words.tmb");
+        writeBytes(file, "");
+        whenOpen<QFileDialog>([&](QFileDialog *d) {
+            look(d);
+            QTest::keyClick(fileNameBox(d), Qt::Key_Return);
+        });
+        QCOMPARE(dialog.getOpenFileName(nullptr, dictionaryRequest(file)), std::optional<QString>(file));
+        QCOMPARE(directory, here.file("sub"));
+        QCOMPARE(shownName, QStringLiteral("words.tmb"));
     }
 
     // Whatever the locale (ctest runs this one under C with English as the language).
@@ -135,25 +150,6 @@ private slots:
         child.start(copy, {QStringLiteral("missingQtTextsAreReported")});
         QVERIFY(child.waitForFinished());
         QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAll().constData());
-    }
-
-    void showsTheInitialFileAndReturnConfirmsIt()
-    {
-        WorkingDirectory cwd;
-        QVERIFY(QDir(cwd.path()).mkdir("sub"));
-        const QString file = cwd.file("sub/words.tmb");
-        writeBytes(file, "");
-        QtFileDialog dialog;
-        QString directory;
-        QString shownName;
-        whenOpen<QFileDialog>([&](QFileDialog *d) {
-            directory = d->directory().absolutePath();
-            shownName = fileNameBox(d)->text();
-            QTest::keyClick(fileNameBox(d), Qt::Key_Return);
-        });
-        QCOMPARE(dialog.getOpenFileName(nullptr, dictionaryRequest(file)), std::optional<QString>(file));
-        QCOMPARE(directory, cwd.file("sub"));
-        QCOMPARE(shownName, QStringLiteral("words.tmb"));
     }
 
     void typedNameIsCompleted_data()

@@ -63,30 +63,27 @@ private slots:
         QVERIFY(!h.app.hasEnded());
     }
 
-    void createTwiceLeavesTheFirstFileAlone()
+    // A second create of the name, and a name whose pattern matches a dictionary, leave it alone.
+    // Which patterns match is the existence test's, in the core; here, that the typed text is the pattern.
+    void existingDictionaryIsNeverCreatedAgain_data()
     {
-        WorkingDirectory cwd;
-        Harness h;
-        h.app.start();
-        text1(h)->setText(QStringLiteral("words"));
-        click(h, "Command5");
-        QCOMPARE(readBytes(cwd.file("words.tmb")), QByteArray());
-        writeBytes(cwd.file("words.tmb"), "dog<>\x8c\xa2\r\n"); // filled in since
-        click(h, "Command5");
-        QCOMPARE(h.messageBox.shown, (QStringList{Created, AlreadyExists}));
-        QCOMPARE(readBytes(cwd.file("words.tmb")), QByteArray("dog<>\x8c\xa2\r\n"));
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("created_before") << "単語";
+        QTest::newRow("pattern_matches") << "単*";
     }
 
-    // Which patterns match is the existence test's, in the core; here, that the typed text is the pattern.
-    void nameMatchingADictionaryIsNeverCreated()
+    void existingDictionaryIsNeverCreatedAgain()
     {
+        QFETCH(QString, typed);
         WorkingDirectory cwd;
-        writeBytes(cwd.file("単語.tmb"), "a<>b\r\n");
         Harness h;
         h.app.start();
-        text1(h)->setText(QStringLiteral("単*"));
+        text1(h)->setText(QStringLiteral("単語"));
         click(h, "Command5");
-        QCOMPARE(h.messageBox.shown, QStringList{AlreadyExists});
+        writeBytes(cwd.file("単語.tmb"), "a<>b\r\n"); // filled in since
+        text1(h)->setText(typed);
+        click(h, "Command5");
+        QCOMPARE(h.messageBox.shown, (QStringList{Created, AlreadyExists}));
         QCOMPARE(QDir(cwd.path()).entryList(QDir::Files), QStringList{"単語.tmb"});
         QCOMPARE(readBytes(cwd.file("単語.tmb")), QByteArray("a<>b\r\n"));
     }
@@ -133,6 +130,7 @@ private slots:
         QCOMPARE(h.messageBox.shown.last(), Created);
     }
 
+    // The first cancel has no earlier file to fall back on.
     void selectAsksForDictionaries()
     {
         WorkingDirectory cwd;
@@ -146,83 +144,51 @@ private slots:
         QCOMPARE(request.selectedFilter, QStringLiteral("Tamberlo 辞書(*.tmb)"));
         QCOMPARE(request.defaultSuffix, QStringLiteral("tmb"));
         QCOMPARE(request.initialFile, QString());
+        QVERIFY(h.module.DictionaryPath.empty());
+        QCOMPARE(label3(h), QString());
         QVERIFY(h.messageBox.shown.isEmpty());
     }
 
-    void firstCancelEmptiesPathAndLabel()
-    {
-        WorkingDirectory cwd;
-        Harness h;
-        h.app.start();
-        click(h, "Command4");
-        QVERIFY(h.module.DictionaryPath.empty());
-        QCOMPARE(label3(h), QString());
-    }
-
+    // The dialog's file is the last one confirmed, for one life of the window; the folder of a
+    // confirmed file becomes the working directory, where a new dictionary is then created.
     void dialogRemembersItsFileForOneLifeOfTheWindow()
     {
         WorkingDirectory cwd;
+        QVERIFY(QDir(cwd.path()).mkpath("sub/deeper"));
         const QString a = cwd.file("a.tmb");
-        writeBytes(a, "");
+        const QString b = cwd.file("sub/deeper/b.tmb");
+        writeBytes(b, "a<>b\r\n");
         Harness h;
         h.app.start();
 
-        h.fileDialog.answers = {a, std::nullopt};
-        click(h, "Command4"); // confirm A
-        QCOMPARE(QString::fromStdString(h.module.DictionaryPath), a);
-        QCOMPARE(label3(h), a);
-        click(h, "Command4"); // cancel: A again
-        QCOMPARE(QString::fromStdString(h.module.DictionaryPath), a);
-        QCOMPARE(label3(h), a);
-        QCOMPARE(h.fileDialog.requests.at(0).initialFile, QString());
+        h.fileDialog.answers = {a, b, std::nullopt};
+        click(h, "Command4"); // confirm A, then B over it
+        click(h, "Command4");
         QCOMPARE(h.fileDialog.requests.at(1).initialFile, a);
+        QCOMPARE(QDir::currentPath(), cwd.file("sub/deeper"));
+        click(h, "Command4"); // cancel: B again, and the working directory stays
+        QCOMPARE(QString::fromStdString(h.module.DictionaryPath), b);
+        QCOMPARE(label3(h), b);
+        QCOMPARE(h.fileDialog.requests.at(0).initialFile, QString());
+        QCOMPARE(h.fileDialog.requests.at(2).initialFile, b);
+        QCOMPARE(QDir::currentPath(), cwd.file("sub/deeper"));
+        text1(h)->setText(QStringLiteral("new"));
+        click(h, "Command5");
+        QVERIFY(QFile::exists(cwd.file("sub/deeper/new.tmb")));
+        QVERIFY(!QFile::exists(cwd.file("new.tmb")));
 
         click(h, "Command2"); // word entry, then back to a fresh main menu
         h.click(Window::Form3, "Command2");
-        QCOMPARE(label3(h), a);
-        QCOMPARE(QString::fromStdString(h.module.DictionaryPath), a);
+        QVERIFY(!h.app.window(Window::Form3));
+        QCOMPARE(text1(h)->text(), NamePrompt);
+        QCOMPARE(label3(h), b);
+        QCOMPARE(QString::fromStdString(h.module.DictionaryPath), b);
 
         click(h, "Command4"); // cancel in the fresh window: nothing to fall back on
-        QCOMPARE(h.fileDialog.requests.at(2).initialFile, QString());
+        QCOMPARE(h.fileDialog.requests.at(3).initialFile, QString());
         QVERIFY(h.module.DictionaryPath.empty());
         QCOMPARE(label3(h), QString());
-        QVERIFY(h.messageBox.shown.isEmpty());
-    }
-
-    void confirmedFileIsRememberedOverAnEarlierOne()
-    {
-        WorkingDirectory cwd;
-        const QString a = cwd.file("a.tmb");
-        const QString b = cwd.file("b.tmb");
-        Harness h;
-        h.app.start();
-        h.fileDialog.answers = {a, b, std::nullopt};
-        click(h, "Command4");
-        click(h, "Command4");
-        click(h, "Command4");
-        QCOMPARE(h.fileDialog.requests.at(2).initialFile, b);
-        QCOMPARE(QString::fromStdString(h.module.DictionaryPath), b);
-    }
-
-    void confirmedFolderBecomesTheWorkingDirectory()
-    {
-        WorkingDirectory cwd;
-        QVERIFY(QDir(cwd.path()).mkpath("sub/deeper"));
-        const QString chosen = cwd.file("sub/deeper/old.tmb");
-        writeBytes(chosen, "a<>b\r\n");
-        Harness h;
-        h.app.start();
-        h.fileDialog.answers = {chosen, std::nullopt};
-        click(h, "Command4");
-        QCOMPARE(QDir::currentPath(), cwd.file("sub/deeper"));
-        click(h, "Command4"); // a cancel leaves the working directory where it is
-        QCOMPARE(QDir::currentPath(), cwd.file("sub/deeper"));
-
-        text1(h)->setText(QStringLiteral("new"));
-        click(h, "Command5");
         QCOMPARE(h.messageBox.shown, QStringList{Created});
-        QVERIFY(QFile::exists(cwd.file("sub/deeper/new.tmb")));
-        QVERIFY(!QFile::exists(cwd.file("new.tmb")));
     }
 
     // On a 12 pt desktop the instruction is condensed to fit; the path that replaces it is fitted
@@ -258,7 +224,6 @@ private slots:
         h.app.start();
         QLabel *label = h.control<QLabel>(Window::Form1, "Label3");
         if (!onLoad) {
-            label->grab(); // the design caption is fitted as it is first painted
             QVERIFY(isCondensed(label));
             h.fileDialog.answers = {path};
             click(h, "Command4");

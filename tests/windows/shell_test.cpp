@@ -3,8 +3,6 @@
 #include "fakes.h"
 #include "testmain.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <stdexcept>
 
@@ -27,113 +25,73 @@ class ShellTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void startShowsMainMenuOnly()
-    {
-        Harness h;
-        h.app.start();
-        QVERIFY(h.app.window(Window::Form1)->isVisible());
-        QCOMPARE(visibleWindows(h), 1);
-        QVERIFY(h.module.DictionaryPath.empty());
-        QVERIFY(!h.app.hasEnded());
-    }
-
-    void commandsNeedADictionary_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::newRow("start_drill") << "Command1";
-        QTest::newRow("add_words") << "Command2";
-    }
-
-    void commandsNeedADictionary()
-    {
-        QFETCH(QString, button);
-        Harness h;
-        h.app.start();
-        h.click(Window::Form1, qPrintable(button));
-        QCOMPARE(h.messageBox.shown, QStringList{"辞書ファイルを選択してください。"});
-        QCOMPARE(h.messageBox.parent, h.app.window(Window::Form1));
-        QVERIFY(h.app.window(Window::Form1)->isVisible());
-        QCOMPARE(visibleWindows(h), 1);
-    }
-
+    // The program starts on the main menu alone, whose 暗記開始 and 単語追加 open their window only
+    // once a dictionary is chosen.
     void mainMenuOpensTheOtherWindows_data()
     {
+        QTest::addColumn<bool>("chosen");
         QTest::addColumn<QString>("button");
         QTest::addColumn<Window>("opened");
-        QTest::newRow("drill") << "Command1" << Window::Form2;
-        QTest::newRow("word_entry") << "Command2" << Window::Form3;
+        for (bool chosen : {false, true}) {
+            const QByteArray how = chosen ? "" : "no_dictionary_";
+            QTest::newRow(how + "drill") << chosen << "Command1" << Window::Form2;
+            QTest::newRow(how + "word_entry") << chosen << "Command2" << Window::Form3;
+        }
     }
 
     void mainMenuOpensTheOtherWindows()
     {
+        QFETCH(bool, chosen);
         QFETCH(QString, button);
         QFETCH(Window, opened);
         Harness h;
-        h.useDictionary("dog<>\x8c\xa2\r\n");
+        if (chosen)
+            h.useDictionary("dog<>\x8c\xa2\r\n");
         h.app.start();
         QPointer<QWidget> menu = h.app.window(Window::Form1);
+        QVERIFY(menu->isVisible());
+        QCOMPARE(visibleWindows(h), 1);
         h.click(Window::Form1, qPrintable(button));
+        QCOMPARE(visibleWindows(h), 1);
+        if (!chosen) {
+            QCOMPARE(h.messageBox.shown, QStringList{"辞書ファイルを選択してください。"});
+            QCOMPARE(h.messageBox.parent, menu.data());
+            QVERIFY(menu->isVisible());
+            return;
+        }
         QVERIFY(h.app.window(opened)->isVisible());
         QVERIFY(!h.app.window(Window::Form1));
-        QCOMPARE(visibleWindows(h), 1);
         QTRY_VERIFY(menu.isNull()); // destroyed once the command has returned
         QVERIFY(h.messageBox.shown.isEmpty());
     }
 
-    void backShowsAFreshMainMenu()
-    {
-        Harness h;
-        const QString path = h.useDictionary("");
-        h.app.start();
-        h.control<QLineEdit>(Window::Form1, "Text1")->setText(QStringLiteral("mine"));
-        h.click(Window::Form1, "Command2");
-        h.click(Window::Form3, "Command2");
-        QVERIFY(!h.app.window(Window::Form3));
-        QCOMPARE(h.control<QLabel>(Window::Form1, "Label3")->text(), path);
-        QCOMPARE(h.control<QLineEdit>(Window::Form1, "Text1")->text(), QStringLiteral("新規辞書名を入力してください"));
-        QCOMPARE(visibleWindows(h), 1);
-    }
-
-    void exitCommandsEndTheProgram_data()
+    // The exit buttons, and closing any window through its frame.
+    void endingTheProgram_data()
     {
         QTest::addColumn<Window>("window");
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("button"); // none: the window's close box
         QTest::newRow("main_menu_exit") << Window::Form1 << "Command3";
         QTest::newRow("drill_exit") << Window::Form2 << "Command2";
+        QTest::newRow("main_menu_closed") << Window::Form1 << "";
+        QTest::newRow("drill_closed") << Window::Form2 << "";
+        QTest::newRow("word_entry_closed") << Window::Form3 << "";
     }
 
-    void exitCommandsEndTheProgram()
+    void endingTheProgram()
     {
         QFETCH(Window, window);
         QFETCH(QString, button);
         Harness h;
         h.useDictionary("a<>b\r\n");
         h.app.showWindow(window);
-        h.click(window, qPrintable(button));
+        if (button.isEmpty())
+            QVERIFY(h.app.window(window)->close());
+        else
+            h.click(window, qPrintable(button));
         QVERIFY(h.app.hasEnded());
         QCOMPARE(h.app.exitStatus(), 0);
         QCOMPARE(visibleWindows(h), 0);
         QVERIFY(h.messageBox.shown.isEmpty());
-    }
-
-    void closingAnyWindowEndsTheProgram_data()
-    {
-        QTest::addColumn<Window>("window");
-        QTest::newRow("main_menu") << Window::Form1;
-        QTest::newRow("drill") << Window::Form2;
-        QTest::newRow("word_entry") << Window::Form3;
-    }
-
-    void closingAnyWindowEndsTheProgram()
-    {
-        QFETCH(Window, window);
-        Harness h;
-        h.useDictionary("a<>b\r\n");
-        h.app.showWindow(window);
-        QVERIFY(h.app.window(window)->close());
-        QVERIFY(h.app.hasEnded());
-        QCOMPARE(h.app.exitStatus(), 0);
-        QCOMPARE(visibleWindows(h), 0);
     }
 
     void runtimeErrorInAHandlerIsReportedAndEnds()

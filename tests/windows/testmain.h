@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/application.h"
 #include "platform/fonts.h"
-#include "app/qttexts.h"
 
 #include <QApplication>
 #include <QTest>

@@ -1,58 +1,30 @@
-#include "dictionary/numericvalue.h"
-#include "dictionary/runtimeerror.h"
-#include "tempdir.h"
+// The drill's rules on numbers: the speed text's value, the half-period, the 16-bit counts, the
+// counter's text and the drawn entry.
 
+#include "dictionary/runtimeerror.h"
+#include "windows/drillrules.h"
+
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 
 using namespace tamberlo;
 
 namespace {
 
-struct SpeedRow {
-    std::string name;
-    std::string text;
-    std::int32_t halfPeriod;
-};
-
-std::ostream &operator<<(std::ostream &os, const SpeedRow &row) { return os << row.name; }
-
-class HalfPeriodOfText : public testing::TestWithParam<SpeedRow> {};
-
-TEST_P(HalfPeriodOfText, Ms)
-{
-    EXPECT_EQ(halfPeriodMs(numericValue(GetParam().text)), GetParam().halfPeriod);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, HalfPeriodOfText, testing::Values(
-    SpeedRow{"design_default", "2", 1000},
-    SpeedRow{"one_and_a_half", "1.5", 750},
-    SpeedRow{"blank_inside_number", "1 5", 7500},
-    SpeedRow{"empty", "", 0},
-    SpeedRow{"letters", "abc", 0},
-    SpeedRow{"negative_as_is", "-1", -500},
-    SpeedRow{"hex", "&HA", 5000},
-    SpeedRow{"octal_lower", "&o7", 3500},
-    SpeedRow{"exponent", "1e3", 500000},
-    SpeedRow{"leading_point", ".5", 250},
-    SpeedRow{"d_exponent", "1d2", 50000},
-    SpeedRow{"plus_sign", "+3", 1500},
-    SpeedRow{"three_quarters_ms_rounds_up", "0.0015", 1},
-    SpeedRow{"half_ms_to_even_zero", "0.001", 0},
-    SpeedRow{"one_and_a_half_ms_to_even_two", "0.003", 2}
-), [](const auto &info) { return info.param.name; });
+template <typename Row>
+std::string rowName(const testing::TestParamInfo<Row> &info) { return info.param.name; }
 
 struct ValueRow {
     std::string name;
     std::string text;
     double value;
 };
-
-std::ostream &operator<<(std::ostream &os, const ValueRow &row) { return os << row.name; }
 
 class NumericValue : public testing::TestWithParam<ValueRow> {};
 
@@ -64,6 +36,17 @@ TEST_P(NumericValue, Is)
 constexpr double Inf = std::numeric_limits<double>::infinity();
 
 INSTANTIATE_TEST_SUITE_P(Rows, NumericValue, testing::Values(
+    ValueRow{"design_default", "2", 2},
+    ValueRow{"one_and_a_half", "1.5", 1.5},
+    ValueRow{"blank_inside_number", "1 5", 15},
+    ValueRow{"empty", "", 0},
+    ValueRow{"letters", "abc", 0},
+    ValueRow{"negative", "-1", -1},
+    ValueRow{"octal_lower", "&o7", 7},
+    ValueRow{"exponent", "1e3", 1000},
+    ValueRow{"leading_point", ".5", 0.5},
+    ValueRow{"upper_d_exponent", "1D2", 100},
+    ValueRow{"plus_sign", "+3", 3},
     ValueRow{"hex_letters_either_case", "&HaFfA", 0xAFFA},
     ValueRow{"tab_and_line_feed_ignored", " 1\t2\n3 ", 123},
     ValueRow{"blank_between_sign_and_digits", "- 2", -2},
@@ -97,18 +80,18 @@ INSTANTIATE_TEST_SUITE_P(Rows, NumericValue, testing::Values(
     ValueRow{"negative_huge", "-9e999", -Inf},
     ValueRow{"tiny", "1e-99999", 0},
     ValueRow{"long_mantissa", "0.000000000000000000000000000000000000000000000000000000001e57", 1}
-), [](const auto &info) { return info.param.name; });
+), rowName<ValueRow>);
 
 // A bare machine has no locale with a decimal comma installed, so the test builds one of its own.
 TEST(NumericValueLocale, PointWhateverTheLocale)
 {
-    TempDir dir;
-    const std::string built = dir.file("de_DE");
+    QTemporaryDir dir;
+    const std::string built = dir.filePath(QStringLiteral("de_DE")).toStdString();
     // Exit status 1 may mean mere warnings; the built category tells.
     std::system(("localedef -i de_DE -f ISO-8859-1 '" + built + "' >/dev/null 2>&1").c_str());
     if (!std::filesystem::exists(built + "/LC_NUMERIC"))
         GTEST_SKIP() << "localedef cannot build de_DE here (Debian: the locales package)";
-    ::setenv("LOCPATH", dir.file("").c_str(), 1);
+    ::setenv("LOCPATH", dir.path().toStdString().c_str(), 1);
     const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
     const bool set = std::setlocale(LC_NUMERIC, "de_DE") != nullptr;
     const char comma = *std::localeconv()->decimal_point;
@@ -122,8 +105,13 @@ TEST(NumericValueLocale, PointWhateverTheLocale)
     EXPECT_EQ(stop, 1);
 }
 
-TEST(HalfPeriod, SignedThirtyTwoBitBounds)
+TEST(HalfPeriod, HalvesToEvenWithinSignedThirtyTwoBits)
 {
+    EXPECT_EQ(halfPeriodMs(2), 1000);
+    EXPECT_EQ(halfPeriodMs(-1), -500); // a negative one is returned as is
+    EXPECT_EQ(halfPeriodMs(0.0015), 1); // three quarters of a millisecond
+    EXPECT_EQ(halfPeriodMs(0.001), 0);  // a half to even zero
+    EXPECT_EQ(halfPeriodMs(0.003), 2);  // one and a half to even two
     EXPECT_EQ(halfPeriodMs(4294967.294), 2147483647);
     EXPECT_EQ(halfPeriodMs(-4294967.296), -2147483647 - 1);
     EXPECT_EQ(halfPeriodMs(0.125), 62);  // 62.5 to even
@@ -131,6 +119,7 @@ TEST(HalfPeriod, SignedThirtyTwoBitBounds)
     EXPECT_EQ(halfPeriodMs(-0.001), 0);
 }
 
+// Outside signed 32 bits is an overflow; the report of a speed lets the user see which was too large.
 TEST(HalfPeriodFailure, OutsideSignedThirtyTwoBitsOverflows)
 {
     for (double seconds : {4294967.296, -4294967.298, numericValue("9E9"), numericValue("-9E9"),
@@ -142,11 +131,6 @@ TEST(HalfPeriodFailure, OutsideSignedThirtyTwoBitsOverflows)
             EXPECT_EQ(e.kind(), ErrorKind::Overflow) << seconds;
         }
     }
-}
-
-// The report must let the user see which speed was too large.
-TEST(HalfPeriodFailure, OverflowNamesTheSpeedTyped)
-{
     try {
         halfPeriodOfSpeed("9E9");
         ADD_FAILURE() << "9E9 s gave a half-period";
@@ -156,5 +140,62 @@ TEST(HalfPeriodFailure, OverflowNamesTheSpeedTyped)
     }
     EXPECT_EQ(halfPeriodOfSpeed("1 5"), 7500);
 }
+
+TEST(Int16, OutOfRangeOverflows)
+{
+    EXPECT_EQ(checkedInt16(32767), 32767);
+    EXPECT_EQ(checkedInt16(-32768), -32768);
+    EXPECT_EQ(addInt16(32766, 1), 32767);
+    EXPECT_EQ(addInt16(-32767, -1), -32768);
+    for (long long v : {32768LL, -32769LL, 1LL << 40}) {
+        try {
+            checkedInt16(v, "/d.tmb");
+            ADD_FAILURE() << v;
+        } catch (const RuntimeError &e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Overflow);
+            EXPECT_EQ(e.path(), "/d.tmb");
+        }
+    }
+    EXPECT_THROW(addInt16(32767, 1), RuntimeError);
+    EXPECT_THROW(addInt16(-32768, -1), RuntimeError);
+}
+
+TEST(NumberText, BlankOrMinusThenDigits)
+{
+    EXPECT_EQ(numberText(7), " 7");
+    EXPECT_EQ(numberText(0), " 0");
+    EXPECT_EQ(numberText(-3), "-3");
+    EXPECT_EQ(numberText(32767), " 32767");
+    EXPECT_EQ(numberText(-32768), "-32768");
+}
+
+const float LargestDraw = std::nextafter(1.0f, 0.0f);
+
+struct PickRow {
+    std::string name;
+    float r;
+    std::int16_t count;
+    std::int16_t entryNumber;
+};
+
+class PickEntryNumber : public testing::TestWithParam<PickRow> {};
+
+TEST_P(PickEntryNumber, Gives)
+{
+    EXPECT_EQ(pickEntryNumber(GetParam().r, GetParam().count), GetParam().entryNumber);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PickEntryNumber, testing::Values(
+    PickRow{"draw_zero_is_first", 0.0f, 10, 1},
+    PickRow{"middle", 0.55f, 10, 6},
+    PickRow{"last", 0.95f, 10, 10},
+    PickRow{"largest_draw_is_last", LargestDraw, 10, 10},
+    // 0.7f * 10 is 6.99999988 in double; rounded to single precision it would be 7.
+    PickRow{"product_in_double", 0.7f, 10, 7},
+    PickRow{"one_entry_whatever_the_draw", LargestDraw, 1, 1},
+    PickRow{"largest_draw_of_full_dictionary", LargestDraw, 32767, 32767},
+    // Reading entry 1 of an empty dictionary is then what fails.
+    PickRow{"empty_dictionary", 0.5f, 0, 1}
+), rowName<PickRow>);
 
 } // namespace

@@ -1,11 +1,39 @@
-#include "platform/commondialog.h"
-
-#include "platform/filedialog.h"
+#include "platform/dialogs.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 
 namespace tamberlo {
+
+void QtMessageBox::show(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle, text, QMessageBox::Ok, parent);
+    // Words may hold "<>" or markup-like text: never let Qt guess rich text.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+std::optional<QString> QtFileDialog::getOpenFileName(QWidget *parent, const OpenFileRequest &request)
+{
+    QFileDialog dialog(parent);
+    // Qt's own dialog behaves the same on every desktop and under test automation.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(request.nameFilters);
+    if (!request.selectedFilter.isEmpty())
+        dialog.selectNameFilter(request.selectedFilter);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    // Qt would otherwise open wherever its settings file says it was last, even in an earlier run.
+    dialog.setDirectory(QDir::currentPath());
+    if (!request.initialFile.isEmpty())
+        dialog.selectFile(request.initialFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
 
 QStringList qtNameFilters(const QString &filter)
 {
