@@ -219,13 +219,11 @@ private:
     std::vector<Field> m_fields;
     EntrySplitter m_splitter; // the fields of a "<>" list
     Record m_record;
-
     bool m_inPreamble = true;
     std::string m_preamble; // the line before the separator is known
     bool m_preambleCr = false;
     bool m_headerSkipped = false;
     bool m_html = false; // "#html:true": fields are a card program's markup
-
     long long m_line = 1;
     long long m_column = 0; // characters of the current line so far
     bool m_afterCr = false;
@@ -241,13 +239,10 @@ private:
 std::optional<Separator> separatorNamed(std::string_view name)
 {
     const std::string n = lower(name);
-    if (n == "<>")
-        return Separator::Entry;
-    if (n == "tab" || n == "\t")
-        return Separator::Tab;
-    if (n == "comma" || n == ",")
-        return Separator::Comma;
-    return std::nullopt;
+    return n == "<>" ? std::optional(Separator::Entry)
+           : n == "tab" || n == "\t" ? std::optional(Separator::Tab)
+           : n == "comma" || n == "," ? std::optional(Separator::Comma)
+                                      : std::nullopt;
 }
 
 std::optional<Encoding> utf16WithoutMark(std::string_view head)
@@ -264,10 +259,10 @@ std::optional<Encoding> utf16WithoutMark(std::string_view head)
 std::string DelimitedText::read(RecordSink &sink)
 {
     std::string head(4096, '\0');
-    const ssize_t n = ::pread(m_fd, head.data(), head.size(), 0);
-    if (n < 0)
+    if (const ssize_t n = ::pread(m_fd, head.data(), head.size(), 0); n >= 0)
+        head.resize(static_cast<std::size_t>(n));
+    else
         return systemReason(errno);
-    head.resize(static_cast<std::size_t>(n));
     std::optional<Encoding> encoding = m_options.encoding;
     for (const Encoding marked : {Encoding::Utf8, Encoding::Utf16Le, Encoding::Utf16Be})
         if (!encoding && head.starts_with(ByteOrderMarks[static_cast<int>(marked)]))
