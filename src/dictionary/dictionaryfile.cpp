@@ -147,11 +147,8 @@ LineTally walkPairs(BlockReader &reader, std::size_t keep, const PairSink &pair,
                                       });
     mark.lines += tally.lines;
     // The open last line ended with the file, not with a CR.
-    const long long completeLines = tally.lines - (tally.endsOpen ? 1 : 0);
-    if (completeLines > 0) {
-        mark.lastLineEnd += ends[tally.endsOpen ? 0 : 1];
-        mark.linesBefore += completeLines;
-    }
+    mark.lastLineEnd += ends[tally.endsOpen ? 0 : 1];
+    mark.linesBefore += tally.lines - (tally.endsOpen ? 1 : 0);
     return tally;
 }
 

@@ -32,7 +32,7 @@ LineTally tallyLines(BlockReader &reader, long long limit)
         for (const char *cr = findCr(from, end); cr; cr = findCr(cr + 1, end))
             ++lineEnds;
         if (lineEnds > limit)
-            return {lineEnds, false};
+            return LineTally{lineEnds}; // past the limit, the end is nobody's concern
         beforeLast = end - from >= 2 ? end[-2] : last;
         last = end[-1];
         reader.skipAll();

@@ -151,6 +151,31 @@ INSTANTIATE_TEST_SUITE_P(Rows, AppendSinceALook, testing::Values(
     SinceRow{"created_meanwhile", "", Cat + "x", Cat + "x\r\n" + Cow}
 ), RowName);
 
+// A dictionary missing at the first look is an empty one, made by the append.
+TEST(AppendSinceALook, MissingAtTheLookIsEmpty)
+{
+    TempDir dir;
+    const DictionaryMark mark = readEntryPairs("new.tmb", 16, [](std::string_view, std::string_view) { FAIL(); });
+    EXPECT_EQ(mark.lines, 0);
+    std::vector<EntryBytes> entries{{"cat", "\x94\x4C"}};
+    EXPECT_EQ(appendEntries("new.tmb", entries, &mark).outcome, AppendOutcome::Appended);
+    EXPECT_EQ(fileBytes("new.tmb"), Cat);
+}
+
+// More than one write's worth: every entry, in order, once.
+TEST(AppendEntries, PastOneWriteAllWritten)
+{
+    TempDir dir;
+    std::vector<EntryBytes> entries;
+    std::string expected;
+    for (int i = 0; i < 30000; ++i) {
+        entries.push_back({"word" + std::to_string(i), std::string(40, 'm')});
+        expected += "word" + std::to_string(i) + "<>" + std::string(40, 'm') + "\r\n";
+    }
+    EXPECT_EQ(appendEntries("d.tmb", entries).outcome, AppendOutcome::Appended);
+    EXPECT_TRUE(fileBytes("d.tmb") == expected);
+}
+
 TEST(AppendFailure, UnencodableTextLeavesTheFileAlone)
 {
     TempDir dir;

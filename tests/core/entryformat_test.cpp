@@ -48,6 +48,34 @@ INSTANTIATE_TEST_SUITE_P(Refused, CheckNewEntry, testing::Values(
     CheckRow{"nul_no_label_shows", std::string("a\0b", 3), "x", EntryCheck::NotStorable}
 ), RowName);
 
+// What is wrong with one text, and where: the tool names it with its column.
+struct FaultRow {
+    std::string name;
+    std::string text;
+    TextFault::Kind kind;
+    std::size_t at;
+    char32_t character = 0;
+};
+
+class TextFaults : public testing::TestWithParam<FaultRow> {};
+
+TEST_P(TextFaults, FirstOfItsKindWhereItStands)
+{
+    const TextFault fault = textFault(GetParam().text);
+    EXPECT_EQ(fault.kind, GetParam().kind);
+    EXPECT_EQ(fault.at, GetParam().at);
+    EXPECT_EQ(fault.character, GetParam().character);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TextFaults, testing::Values(
+    FaultRow{"none", "dog犬", TextFault::None, 0},
+    FaultRow{"separator_outranks_a_character", "é<>", TextFault::Separator, 2},
+    FaultRow{"line_break", "ab\r", TextFault::LineBreak, 2},
+    FaultRow{"nul_before_a_character", std::string("犬\0é", 6), TextFault::Nul, 3},
+    FaultRow{"character_by_code", "caf\u00E9", TextFault::Unencodable, 3, U'\u00E9'},
+    FaultRow{"invalid_utf8", "x\xFF", TextFault::Unencodable, 1, U'\uFFFD'}
+), RowName);
+
 using Pieces = std::vector<std::string>;
 
 struct PieceRow {
