@@ -98,6 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Lists, Reading, testing::Values(
     Row{"dictionary_style_list_lf", "dog<>犬\ncat<>猫<>extra\n<>x\n", {"1 dog|犬", "2 cat|猫", "3 !語が空です"}},
     Row{"tab_before_comma", "ice, cream\tアイス\n", {"1 ice, cream|アイス"}},
     Row{"separator_header_overrides", "#separator:comma\na\tb,c\n", {"2 a\tb|c"}},
+    Row{"card_export_header_keys_with_blanks", "#separator:tab\n#tags column:3\ncat\t猫\tanimal\n", {"3 cat|猫"}},
     Row{"cr_lf_and_crlf_blank_lines_skipped", "a,1\r\r\nb,2\n\nc,3\r", {"1 a|1", "3 b|2", "5 c|3"}},
     Row{"rfc4180_quotes_and_third_field", "\"say \"\"hi\"\"\",\"x,y\",ignored\n", {"1 say \"hi\"|x,y"}},
     Row{"quoted_tab_in_tsv", "\"a\tb\"\tc\n", {"1 a\tb|c"}},
@@ -111,6 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Lists, Reading, testing::Values(
 INSTANTIATE_TEST_SUITE_P(Refusals, Reading, testing::Values(
     Row{"unencodable_named_with_column", "\nsay,café\n", {"2 !意味にコードページ932で表せない文字があります: U+00E9 é（8列目）"}},
     Row{"holds_separator", "\"a<>b\",c\n", {"1 !語に「<>」があります（3列目）"}},
+    Row{"column_past_a_separator_of_two", "dog<>café\n", {"1 !意味にコードページ932で表せない文字があります: U+00E9 é（9列目）"}},
     Row{"holds_line_break", "\"a\nb\",c\n", {"1 !語に改行があります"}},
     Row{"empty_word", ",x\n", {"1 !語が空です"}},
     Row{"empty_meaning", "x,\n", {"1 !意味が空です"}},

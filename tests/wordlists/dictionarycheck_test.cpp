@@ -86,13 +86,30 @@ INSTANTIATE_TEST_SUITE_P(Rows, Check, testing::Values(
 TEST(Export, NothingWrittenWithALineThatCannotComeBack)
 {
     TempDir dir;
-    const std::string path = dir.write("d.tmb", "a<>b\r\nlonely\r\n");
+    // Every line holding an LF is named, the first with why the drill reads it so.
+    const std::string path = dir.write("d.tmb", "a<>b\r\nlonely\r\nc<>d\ne\r\nf<>g\nh\r\n");
     const ExportResult result = exportDictionary(path, dir.file("out.tsv"), false, false);
     EXPECT_EQ(result.status, ExportResult::Blocked);
-    EXPECT_EQ(result.blocked, 1);
+    EXPECT_EQ(result.blocked, 3);
+    ASSERT_EQ(listed(result.problems).size(), 3u);
+    EXPECT_EQ(listed(result.problems)[2], "4 LFがあります（改行が途中にある項目は書き出せません）");
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.tsv")));
     EXPECT_EQ(exportDictionary(path, dir.file("out.csv"), true, true).written, 1);
     EXPECT_EQ(fileBytes(dir.file("out.csv")), "a,b\n");
+}
+
+// Written a block at a time, every entry once.
+TEST(Export, LongerThanABlock)
+{
+    TempDir dir;
+    std::string dictionary;
+    std::string expected;
+    for (int i = 0; i < 5000; ++i) {
+        dictionary += "word" + std::to_string(i) + "<>meaning\r\n";
+        expected += "word" + std::to_string(i) + "\tmeaning\n";
+    }
+    EXPECT_EQ(exportDictionary(dir.write("d.tmb", dictionary), dir.file("out.tsv"), false, false).written, 5000);
+    EXPECT_TRUE(fileBytes(dir.file("out.tsv")) == expected);
 }
 
 } // namespace

@@ -67,6 +67,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, Import, testing::Values(
     Row{"same_word_other_meaning_added", Dog, "dog,猫\n", ImportResult::Done, 1, 0, Dog + "dog<>\x94\x4C\r\n"},
     Row{"a_pair_twice_in_the_list_kept_twice", "", "cat,猫\ncat,猫\n", ImportResult::Done, 2, 0, Cat + Cat},
     Row{"bad_lines_refuse_the_list", "", "cat,猫\n,empty\n", ImportResult::BadRecords, 0, 0, ""},
+    // Only a card program's empty grid row is passed over; a list's line of empty fields is a mistake.
+    Row{"empty_fields_refused", "", "cat,猫\n,\n", ImportResult::BadRecords, 0, 0, ""},
     Row{"bad_lines_skipped_when_asked", "", "cat,猫\n,empty\n", ImportResult::Done, 1, 0, Cat, true},
     Row{"open_last_line_closed_first", "dog<>\x8C\xA2", "cat,猫\n", ImportResult::Done, 1, 0, Dog + Cat},
     Row{"full_dictionary_all_there_is_done", lines(1, MaxEntries), "w1,m\n", ImportResult::Done, 0, 1, lines(1, MaxEntries)},
@@ -91,6 +93,15 @@ TEST(ImportRuns, PastTheLimitSaysHowManyFit)
     TempDir dir;
     const std::string path = dir.write("d.tmb", lines(1, MaxEntries - 1));
     EXPECT_EQ(import(dir.write("list.csv", "a,b\nc,d\n"), path).room, 1);
+}
+
+// Appending to the list being read would read its own new lines back.
+TEST(ImportRuns, NeverIntoTheListItself)
+{
+    TempDir dir;
+    const std::string list = dir.write("list.tmb", "dog<>犬\r\n");
+    EXPECT_EQ(import(list, list).status, ImportResult::DictionaryUnusable);
+    EXPECT_EQ(fileBytes(list), "dog<>犬\r\n");
 }
 
 // Only the first problems are kept to be listed, however many there are.
