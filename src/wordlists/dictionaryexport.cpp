@@ -107,12 +107,12 @@ ExportResult exportDictionary(const std::string &dictionary, const std::string &
             if (exportable(line))
                 return;
             ++result.blocked;
-            const bool lfSaidBefore = lfSaid;
             bool named = false;
             for (const CheckFinding &finding : findings(line, lfSaid))
                 if (finding.kind != Finding::LongPiece || finding.characters > MaxFieldCharacters)
                     result.problems.add(line.number, finding.reason), named = true;
-            if (!named && lfSaidBefore)
+            // Only a line whose LF was said of an earlier one goes unnamed so far.
+            if (!named)
                 result.problems.add(line.number, "LFがあります（改行が途中にある項目は書き出せません）");
         });
         if (!whole) {
