@@ -15,12 +15,8 @@ namespace tamberlo::wordlists {
 // nothing in the file trusted; memory stays the same whatever the size of the package or a note.
 class AnkiPackage final : public Reader {
 public:
-    AnkiPackage(int fd, const ReadOptions &options) : m_fd(fd), m_options(options) {}
+    using Reader::Reader;
     std::string read(RecordSink &sink) override;
-
-private:
-    int m_fd;
-    ReadOptions m_options;
 };
 
 } // namespace tamberlo::wordlists

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "dictionary/blockreader.h"
 #include "wordlists/record.h"
 
 #include <optional>
@@ -25,15 +24,8 @@ std::optional<Encoding> utf16WithoutMark(std::string_view head);
 // separators inside); text after its closing quote is taken as it stands, as spreadsheets take it.
 class DelimitedText final : public Reader {
 public:
-    // Tests choose small blocks, so that block edges fall everywhere.
-    DelimitedText(int fd, const ReadOptions &options, std::size_t blockSize = ReadBlockSize)
-        : m_fd(fd), m_options(options), m_blockSize(blockSize) {}
+    using Reader::Reader;
     std::string read(RecordSink &sink) override;
-
-private:
-    int m_fd;
-    ReadOptions m_options;
-    std::size_t m_blockSize;
 };
 
 } // namespace tamberlo::wordlists

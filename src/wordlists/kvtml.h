@@ -1,6 +1,5 @@
 #pragma once
 
-#include "dictionary/blockreader.h"
 #include "wordlists/record.h"
 
 namespace tamberlo::wordlists {
@@ -13,15 +12,8 @@ namespace tamberlo::wordlists {
 // so no entity can expand; no external file is ever read.
 class Kvtml final : public Reader {
 public:
-    // Tests choose small blocks, so that block edges fall everywhere.
-    Kvtml(int fd, const ReadOptions &options, std::size_t blockSize = ReadBlockSize)
-        : m_fd(fd), m_options(options), m_blockSize(blockSize) {}
+    using Reader::Reader;
     std::string read(RecordSink &sink) override;
-
-private:
-    int m_fd;
-    ReadOptions m_options;
-    std::size_t m_blockSize;
 };
 
 } // namespace tamberlo::wordlists

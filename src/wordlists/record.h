@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dictionary/blockreader.h"
 #include "dictionary/textdecoder.h"
 
 #include <cstddef>
@@ -60,9 +61,17 @@ public:
 // One kind of source (delimited text, another program's file): bytes in, records out.
 class Reader {
 public:
+    // Tests choose small blocks, so that block edges fall everywhere.
+    Reader(int fd, const ReadOptions &options, std::size_t blockSize = ReadBlockSize)
+        : m_fd(fd), m_options(options), m_blockSize(blockSize) {}
     virtual ~Reader() = default;
     // Reads the whole source into `sink`: empty, or why the source could not be read.
     virtual std::string read(RecordSink &sink) = 0;
+
+protected:
+    int m_fd;
+    ReadOptions m_options;
+    std::size_t m_blockSize;
 };
 
 struct Problem {
