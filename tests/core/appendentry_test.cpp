@@ -290,9 +290,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, AppendRefusal, testing::Values(
                }, "アクセスが許可されていません", true}
 ), RowName);
 
+// The file is built by the test, not the row: every process of the suite would build them all.
 struct FullRow {
     std::string name;
-    std::string before;
+    int lines;
+    const char *openLine;
     AppendOutcome outcome;
 };
 
@@ -310,20 +312,21 @@ class AppendToFullDictionary : public RowInFolder<FullRow> {};
 TEST_P(AppendToFullDictionary, RefusedWithoutWriting)
 {
     const auto &row = GetParam();
-    const std::string path = dir.write("d.tmb", row.before);
+    const std::string before = linesOf(row.lines) + row.openLine;
+    const std::string path = dir.write("d.tmb", before);
     EXPECT_EQ(appendEntry(path, "dog", "犬").outcome, row.outcome);
     if (row.outcome == AppendOutcome::DictionaryFull)
-        EXPECT_EQ(fileBytes(path), row.before);
+        EXPECT_EQ(fileBytes(path), before);
     else
         EXPECT_EQ(countEntries(path), MaxEntries);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, AppendToFullDictionary, testing::Values(
-    FullRow{"room_for_the_last", linesOf(32766), AppendOutcome::Appended},
-    FullRow{"room_for_the_last_after_open_line", linesOf(32765) + "tail", AppendOutcome::Appended},
-    FullRow{"full", linesOf(32767), AppendOutcome::DictionaryFull},
-    FullRow{"full_with_open_last_line", linesOf(32766) + "tail", AppendOutcome::DictionaryFull},
-    FullRow{"past_full", linesOf(32768), AppendOutcome::DictionaryFull}
+    FullRow{"room_for_the_last", 32766, "", AppendOutcome::Appended},
+    FullRow{"room_for_the_last_after_open_line", 32765, "tail", AppendOutcome::Appended},
+    FullRow{"full", 32767, "", AppendOutcome::DictionaryFull},
+    FullRow{"full_with_open_last_line", 32766, "tail", AppendOutcome::DictionaryFull},
+    FullRow{"past_full", 32768, "", AppendOutcome::DictionaryFull}
 ), RowName);
 
 // A file size limit makes the kernel refuse or cut short a write to an ordinary file, even for root.

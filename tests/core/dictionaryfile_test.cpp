@@ -181,8 +181,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, ReadEntryPieces, testing::Values(
              {times(80, "犬"), times(80, "犬") + "…"}},
     ShownRow{"cut_inside_a_double_byte_character", "a" + times(100, Inu) + "<>a" + times(100, Hyou), 1,
              {"a" + times(79, "犬") + "…", "a" + times(79, "表") + "…"}},
-    ShownRow{"separator_a_megabyte_in", std::string(1 << 20, 'x') + "<>m", 1, {X80, "m"}},
-    ShownRow{"meaning_a_megabyte_long", "w<>" + std::string(1 << 20, 'x') + "<>c", 1, {"w", X80}},
+    ShownRow{"separator_four_blocks_in", std::string(256 << 10, 'x') + "<>m", 1, {X80, "m"}},
+    ShownRow{"meaning_four_blocks_long", "w<>" + std::string(256 << 10, 'x') + "<>c", 1, {"w", X80}},
     ShownRow{"separator_across_blocks", FillToBlockEnd + "abcde<>f\r\n", 2, {"abcde", "f"}},
     ShownRow{"lt_ends_a_block_as_text", FillToBlockEnd + "abcde<f<>g<>h\r\n", 2, {"abcde<f", "g"}},
     ShownRow{"lt_ends_a_block_before_separator", FillToBlockEnd + "abcde<<>f", 2, {"abcde<", "f"}}
