@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace tamberlo {
 
@@ -23,16 +24,26 @@ void appendEntryLine(std::string &out, std::string_view word, std::string_view m
     out.append(word).append(EntrySeparator).append(meaning).append(LineEnd);
 }
 
-TextFault textFault(std::string_view text)
+TextFault textFault(std::string_view text, std::string *cp932)
 {
     if (const std::size_t at = text.find(EntrySeparator); at != std::string_view::npos)
         return {TextFault::Separator, at};
     if (const auto at = std::find_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
         at != text.end())
         return {TextFault::LineBreak, static_cast<std::size_t>(at - text.begin())};
-    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (text.find('\0') == std::string_view::npos && (ascii || encodeCp932(text).ok()))
-        return {};
+    if (text.find('\0') == std::string_view::npos) {
+        // ASCII is the same in code page 932: nothing to encode.
+        if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            if (cp932)
+                cp932->assign(text);
+            return {};
+        }
+        if (Cp932Encoding encoded = encodeCp932(text); encoded.ok()) {
+            if (cp932)
+                *cp932 = std::move(encoded.bytes);
+            return {};
+        }
+    }
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t at = i;
         if (text[i] == '\0')

@@ -27,7 +27,8 @@ struct TextFault {
 };
 
 // Looked for in the order of the kinds: a separator anywhere outranks a character that cannot be stored.
-TextFault textFault(std::string_view text);
+// Without a fault, the text's code page 932 bytes go to `cp932` where one is given.
+TextFault textFault(std::string_view text, std::string *cp932 = nullptr);
 
 enum class EntryCheck {
     Ok,

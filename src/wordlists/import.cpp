@@ -1,6 +1,5 @@
 #include "wordlists/import.h"
 
-#include "dictionary/cp932.h"
 #include "dictionary/newentry.h"
 #include "dictionary/runtimeerror.h"
 #include "dictionary/utf8.h"
@@ -23,7 +22,7 @@ std::string fieldProblem(const Field &field, const char *what, const char *encod
                std::to_string(MaxFieldCharacters) + "文字まで）";
     if (field.text.empty())
         return std::string(what) + "が空です";
-    const TextFault fault = textFault(field.text);
+    const TextFault fault = textFault(field.text, &bytes);
     const auto column = [&] {
         if (field.column == 0)
             return std::string();
@@ -32,10 +31,6 @@ std::string fieldProblem(const Field &field, const char *what, const char *encod
     };
     switch (fault.kind) {
     case TextFault::None:
-        if (std::all_of(field.text.begin(), field.text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-            bytes.assign(field.text);
-        else
-            bytes = encodeCp932(field.text).bytes;
         return {};
     case TextFault::Separator:
         return std::string(what) + "に「<>」があります" + column();
